@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs the Debian packages picbatch needs to build and test. Idempotent:
+# packages already present are skipped, and apt-get runs only when something
+# is missing. This is the one place that lists system packages.
+set -euo pipefail
+
+BUILD_PACKAGES=(
+  build-essential cmake ninja-build ccache pkg-config clang-format
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libgif-dev libdeflate-dev
+  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libssl-dev libsqlite3-dev
+)
+# Test-only: a second implementation to check our decoders and encoders against.
+TEST_PACKAGES=(imagemagick)
+# Optional extras for manual checks and fuzzing; installed with --extras.
+EXTRA_PACKAGES=(clang libclang-rt-dev xvfb xdotool x11-apps valgrind)
+
+wanted=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
+if [[ "${1:-}" == "--extras" ]]; then
+  wanted+=("${EXTRA_PACKAGES[@]}")
+fi
+
+missing=()
+for pkg in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$pkg")
+  fi
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+SUDO=""
+if [[ $(id -u) -ne 0 ]]; then
+  SUDO="sudo"
+fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
