@@ -20,9 +20,11 @@ using rt::Text;
 // Index checks: below 1 raises error 4 first, above the count raises error 1.
 inline uint8_t* ElementAt(ArrayBlock* array, int64_t index, uint32_t elementSize) {
     int64_t zeroBased = index - 1;
-    if (zeroBased < 0) rt::RtRaiseError(rt::ERR_INDEX_BELOW);
+    if (zeroBased < 0)
+        rt::RtRaiseError(rt::ERR_INDEX_BELOW);
     uint64_t count = array ? array->elementCount() : 0;
-    if (uint64_t(zeroBased) >= count) rt::RtRaiseError(rt::ERR_INDEX_ABOVE);
+    if (uint64_t(zeroBased) >= count)
+        rt::RtRaiseError(rt::ERR_INDEX_ABOVE);
     return array->elements() + uint64_t(zeroBased) * elementSize;
 }
 
@@ -82,7 +84,8 @@ inline void ReleaseArray(ArrayBlock** variable, bool ownsElements) {
             for (uint64_t i = 0; i < n; ++i) {
                 void* element;
                 std::memcpy(&element, array->elements() + i * sizeof(void*), sizeof(void*));
-                if (element) rt::RtFree(element);
+                if (element)
+                    rt::RtFree(element);
             }
         }
         rt::RtFree(array);
@@ -95,7 +98,8 @@ inline void ReleaseArray(ArrayBlock** variable, bool ownsElements) {
 // error 10.
 inline void Redimension(ArrayBlock** variable, int64_t size, uint32_t elementSize,
                         bool ownsElements) {
-    if (size < 0) rt::RtRaiseError(rt::ERR_NEGATIVE_SIZE);
+    if (size < 0)
+        rt::RtRaiseError(rt::ERR_NEGATIVE_SIZE);
     size_t bytes = 8 + size_t(size) * elementSize;
     auto* fresh = static_cast<ArrayBlock*>(rt::RtAlloc(bytes));
     std::memset(fresh, 0, bytes);
@@ -108,19 +112,22 @@ inline void Redimension(ArrayBlock** variable, int64_t size, uint32_t elementSiz
 // Text assignment: the variable's old text is released, then it holds a copy.
 inline void AssignText(Text* variable, const char* source) {
     char* copy = source && *source ? rt::NewText(source) : nullptr;
-    if (*variable) rt::RtFree(*variable);
+    if (*variable)
+        rt::RtFree(*variable);
     *variable = copy;
 }
 
 // A fresh text holding the parts one after another (null parts are empty).
 inline Text Concat(std::initializer_list<const char*> parts) {
     size_t total = 0;
-    for (const char* part : parts) total += rt::TextLength(part);
+    for (const char* part : parts)
+        total += rt::TextLength(part);
     auto* out = static_cast<char*>(rt::RtAlloc(total + 1));
     size_t at = 0;
     for (const char* part : parts) {
         size_t len = rt::TextLength(part);
-        if (len) std::memcpy(out + at, part, len);
+        if (len)
+            std::memcpy(out + at, part, len);
         at += len;
     }
     out[at] = 0;
@@ -139,9 +146,13 @@ inline int CompareText(const char* a, const char* b) {
 }
 
 // Texts passed to commands are never null.
-inline const char* TextArg(const char* text) { return text ? text : rt::EmptyText(); }
+inline const char* TextArg(const char* text) {
+    return text ? text : rt::EmptyText();
+}
 
 // Floating value to integer: drop the fraction, keep 64 bits.
-inline int64_t Truncate(double value) { return static_cast<int64_t>(value); }
+inline int64_t Truncate(double value) {
+    return static_cast<int64_t>(value);
+}
 
 }  // namespace app

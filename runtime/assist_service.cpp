@@ -32,14 +32,14 @@ void EndSearch(uintptr_t id) {
 FileSearch StartSearch(const char* pattern) {
     std::string_view full(pattern);
     size_t slash = full.find_last_of('/');
-    std::string dir = slash == std::string_view::npos ? std::string(".")
-                                                      : std::string(full.substr(0, slash + 1));
-    std::string_view namePattern =
-        slash == std::string_view::npos ? full : full.substr(slash + 1);
+    std::string dir =
+        slash == std::string_view::npos ? std::string(".") : std::string(full.substr(0, slash + 1));
+    std::string_view namePattern = slash == std::string_view::npos ? full : full.substr(slash + 1);
     FileSearch search;
     if (auto names = platform::ListFiles(dir)) {
         for (auto& name : *names) {
-            if (MatchesFilePattern(name, namePattern)) search.names.push_back(std::move(name));
+            if (MatchesFilePattern(name, namePattern))
+                search.names.push_back(std::move(name));
         }
     }
     return search;
@@ -47,7 +47,8 @@ FileSearch StartSearch(const char* pattern) {
 
 // Function 0: the next matching name as a fresh text, or the empty text.
 uintptr_t FindFile(const char* pattern, uintptr_t* state) {
-    if (!state) return 0;
+    if (!state)
+        return 0;
     if (pattern) {
         FileSearch search = StartSearch(pattern);
         std::lock_guard lock(g_searchMutex);
@@ -59,7 +60,8 @@ uintptr_t FindFile(const char* pattern, uintptr_t* state) {
     {
         std::lock_guard lock(g_searchMutex);
         auto it = g_searches.find(*state);
-        if (it == g_searches.end() || it->second.next >= it->second.names.size()) return 0;
+        if (it == g_searches.end() || it->second.next >= it->second.names.size())
+            return 0;
         name = it->second.names[it->second.next++];
     }
     return reinterpret_cast<uintptr_t>(NewText(name.data(), name.size()));
@@ -68,10 +70,13 @@ uintptr_t FindFile(const char* pattern, uintptr_t* state) {
 // Function 2: after it the variable holds a private block that may be
 // written in place and resized.
 void PrepareArray(uint32_t elementSize, ArrayBlock** variable) {
-    if (!variable) return;
+    if (!variable)
+        return;
     ArrayBlock* array = *variable;
-    if (array && !IsSharedConstant(array)) return;
-    if (!array) array = EmptyArray();
+    if (array && !IsSharedConstant(array))
+        return;
+    if (!array)
+        array = EmptyArray();
     size_t bytes = array->headerSize() + array->elementCount() * elementSize;
     auto* copy = static_cast<ArrayBlock*>(RtAlloc(bytes < 8 ? 8 : bytes));
     std::memcpy(copy, array, bytes);
@@ -88,7 +93,8 @@ void RunExitRoutines() {
         ExitRoutine routine;
         {
             std::lock_guard lock(g_exitMutex);
-            if (g_exitRoutines.empty()) return;
+            if (g_exitRoutines.empty())
+                return;
             routine = g_exitRoutines.front();
             g_exitRoutines.erase(g_exitRoutines.begin());
         }
@@ -113,7 +119,9 @@ uintptr_t RtAssist(uint32_t function, uintptr_t a1, uintptr_t a2, uintptr_t a3, 
             (void)a2;
             (void)a3;
             return FindFile(reinterpret_cast<const char*>(a1), reinterpret_cast<uintptr_t*>(a4));
-        case HELP_END_FIND: EndSearch(a1); return 0;
+        case HELP_END_FIND:
+            EndSearch(a1);
+            return 0;
         case HELP_PREPARE_ARRAY:
             PrepareArray(static_cast<uint32_t>(a1), reinterpret_cast<ArrayBlock**>(a2));
             return 0;
@@ -123,8 +131,10 @@ uintptr_t RtAssist(uint32_t function, uintptr_t a1, uintptr_t a2, uintptr_t a3, 
                 g_exitRoutines.push_back(reinterpret_cast<ExitRoutine>(a1));
             }
             return 0;
-        case HELP_INIT: return 0;
-        default: return 0;
+        case HELP_INIT:
+            return 0;
+        default:
+            return 0;
     }
 }
 

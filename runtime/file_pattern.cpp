@@ -10,7 +10,8 @@ size_t CharLength(std::string_view s, size_t i) {
 }
 
 bool SameByte(char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
 }
 
 // Iterative glob with backtracking to the last '*': linear in practice and
@@ -35,25 +36,29 @@ bool Glob(std::string_view name, std::string_view pattern) {
                 n += len;
                 continue;
             }
-            if (starP == std::string_view::npos) return false;
+            if (starP == std::string_view::npos)
+                return false;
             p = starP + 1;
             starN += CharLength(name, starN);
             n = starN;
         } else {
-            if (starP == std::string_view::npos) return false;
+            if (starP == std::string_view::npos)
+                return false;
             p = starP + 1;
             starN += CharLength(name, starN);
             n = starN;
         }
     }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
     return p == pattern.size();
 }
 
 }  // namespace
 
 bool MatchesFilePattern(std::string_view name, std::string_view pattern) {
-    if (Glob(name, pattern)) return true;
+    if (Glob(name, pattern))
+        return true;
     if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
         name.find('.') == std::string_view::npos) {
         return Glob(name, pattern.substr(0, pattern.size() - 2));

@@ -6,14 +6,24 @@
 
 namespace rt {
 
-constexpr uint32_t IdClass(uint32_t id) { return id >> 28; }
-constexpr uint32_t IdKind(uint32_t id) { return (id >> 24) & 0xf; }
-constexpr uint32_t IdSerial(uint32_t id) { return id & 0xffffff; }
+constexpr uint32_t IdClass(uint32_t id) {
+    return id >> 28;
+}
+constexpr uint32_t IdKind(uint32_t id) {
+    return (id >> 24) & 0xf;
+}
+constexpr uint32_t IdSerial(uint32_t id) {
+    return id & 0xffffff;
+}
 // A key is valid when its serial and its kind nibble are both non-zero.
-constexpr bool IsValidId(uint32_t id) { return IdSerial(id) != 0 && IdKind(id) != 0; }
+constexpr bool IsValidId(uint32_t id) {
+    return IdSerial(id) != 0 && IdKind(id) != 0;
+}
 
-inline constexpr uint32_t KIND_MENU_ITEM = 6;
 inline constexpr uint32_t KIND6_FLAGS = 0x06000000;
-constexpr bool IsMenuItemId(uint32_t id) { return IsValidId(id) && IdKind(id) == KIND_MENU_ITEM; }
+// Menu-item units have kind nibble 6 and class nibble 2.
+constexpr bool IsMenuItemId(uint32_t id) {
+    return (id & 0x0F000000) == 0x06000000 && (id & 0xF0000000) == 0x20000000;
+}
 
 }  // namespace rt

@@ -26,7 +26,9 @@ public:
     uint32_t KeyAt(uint32_t index) const;
     // Copies pairs first..first+count-1 of source before pair `position`.
     void InsertRange(int32_t position, const KeyMap& source, uint32_t first, uint32_t count);
-    void AppendAll(const KeyMap& source) { InsertRange(int32_t(Count()), source, 0, source.Count()); }
+    void AppendAll(const KeyMap& source) {
+        InsertRange(int32_t(Count()), source, 0, source.Count());
+    }
     // Adds one pair at the end; answers 0 when memory ran out.
     int Add(uint32_t key, Value value);
     // Removes pair `index`; answers 0 when there is none.

@@ -24,25 +24,32 @@ void* RtAlloc(size_t size) {
     // A zero-byte request still gets a distinct block, as compiled code
     // stores and later frees whatever it is handed.
     void* block = std::malloc(size ? size : 1);
-    if (!block) OutOfMemory(size);
+    if (!block)
+        OutOfMemory(size);
     return block;
 }
 
-void RtFree(void* block) { std::free(block); }
+void RtFree(void* block) {
+    std::free(block);
+}
 
 void* RtRealloc(void* block, size_t size) {
     void* resized = std::realloc(block, size ? size : 1);
-    if (!resized) OutOfMemory(size);
+    if (!resized)
+        OutOfMemory(size);
     return resized;
 }
 
 char* NewText(const char* source, size_t length) {
     auto* text = static_cast<char*>(RtAlloc(length + 1));
-    if (length) std::memcpy(text, source, length);
+    if (length)
+        std::memcpy(text, source, length);
     text[length] = 0;
     return text;
 }
 
-char* NewText(const char* source) { return NewText(source, TextLength(source)); }
+char* NewText(const char* source) {
+    return NewText(source, TextLength(source));
+}
 
 }  // namespace rt

@@ -4,9 +4,18 @@ namespace rt {
 
 const RuntimeServices& Services() {
     static const RuntimeServices table = {
-        &RtAssist,      &RtShowStartWindow,    &RtRunEventLoop,    &RtAlloc,
-        &RtFree,        &RtRealloc,            &RtRaiseError,      &RtCallExternal,
-        &RtCallCoreCommand, &RtCallLibraryCommand, &RtGetProperty, &RtSetProperty,
+        &RtAssist,
+        &RtShowStartWindow,
+        &RtRunEventLoop,
+        &RtAlloc,
+        &RtFree,
+        &RtRealloc,
+        &RtRaiseError,
+        &RtCallExternal,
+        &RtCallCoreCommand,
+        &RtCallLibraryCommand,
+        &RtGetProperty,
+        &RtSetProperty,
     };
     return table;
 }

@@ -5,9 +5,13 @@
 
 namespace rt {
 
-void RtShowStartWindow(uint32_t) { ServiceNotAvailable("the start window (RtShowStartWindow)"); }
+void RtShowStartWindow(uint32_t) {
+    ServiceNotAvailable("the start window (RtShowStartWindow)");
+}
 
-void RtRunEventLoop() { ServiceNotAvailable("the event loop (RtRunEventLoop)"); }
+void RtRunEventLoop() {
+    ServiceNotAvailable("the event loop (RtRunEventLoop)");
+}
 
 uint64_t RtGetProperty(uint32_t, uint32_t, uint32_t, int32_t) {
     ServiceNotAvailable("reading a unit property (RtGetProperty)");

@@ -11,7 +11,9 @@ std::atomic<TerminationHandler> g_handler{nullptr};
 
 }  // namespace
 
-void SetTerminationHandler(TerminationHandler handler) { g_handler.store(handler); }
+void SetTerminationHandler(TerminationHandler handler) {
+    g_handler.store(handler);
+}
 
 void ReportAndTerminate(const char* heading, uint32_t code, const char* message, int status) {
     if (auto handler = g_handler.load()) {

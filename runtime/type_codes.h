@@ -35,11 +35,21 @@ inline constexpr LibraryTypeCode DROP_TARGET_TYPE = 0x60001;
 // The class of a code is its top two bits.
 enum class TypeClass : uint32_t { Library = 0, Second = 1, Core = 2, LibraryAlt = 3 };
 
-constexpr TypeClass ClassOf(TypeCode code) { return static_cast<TypeClass>(code >> 30); }
-constexpr bool IsCoreType(TypeCode code) { return ClassOf(code) == TypeClass::Core; }
-constexpr bool IsLibraryType(TypeCode code) { return code != 0 && (code >> 30) == 0; }
-constexpr bool IsArrayType(TypeCode code) { return (code & ARRAY_FLAG) != 0; }
-constexpr TypeCode ElementTypeOf(TypeCode code) { return code & ~ARRAY_FLAG; }
+constexpr TypeClass ClassOf(TypeCode code) {
+    return static_cast<TypeClass>(code >> 30);
+}
+constexpr bool IsCoreType(TypeCode code) {
+    return ClassOf(code) == TypeClass::Core;
+}
+constexpr bool IsLibraryType(TypeCode code) {
+    return code != 0 && (code >> 30) == 0;
+}
+constexpr bool IsArrayType(TypeCode code) {
+    return (code & ARRAY_FLAG) != 0;
+}
+constexpr TypeCode ElementTypeOf(TypeCode code) {
+    return code & ~ARRAY_FLAG;
+}
 
 // Numeric codes are the core codes whose low byte is 0x01; their second byte
 // counts 1..6 in the order byte, short, int, long, float, double.
@@ -48,19 +58,28 @@ constexpr bool IsNumericType(TypeCode code) {
            ((code >> 8) & 0xff) <= 6 && (code & 0x3fff0000) == 0;
 }
 
-constexpr uint32_t LibraryNumberOf(LibraryTypeCode code) { return (code >> 16) - 1; }
-constexpr uint32_t TypeNumberOf(LibraryTypeCode code) { return code & 0xffff; }
+constexpr uint32_t LibraryNumberOf(LibraryTypeCode code) {
+    return (code >> 16) - 1;
+}
+constexpr uint32_t TypeNumberOf(LibraryTypeCode code) {
+    return code & 0xffff;
+}
 
 // Bytes a numeric value occupies; 0 for every other code.
 constexpr uint32_t NumericSize(TypeCode code) {
     switch (code) {
-        case TYPE_BYTE: return 1;
-        case TYPE_SHORT: return 2;
+        case TYPE_BYTE:
+            return 1;
+        case TYPE_SHORT:
+            return 2;
         case TYPE_INT:
-        case TYPE_FLOAT: return 4;
+        case TYPE_FLOAT:
+            return 4;
         case TYPE_LONG:
-        case TYPE_DOUBLE: return 8;
-        default: return 0;
+        case TYPE_DOUBLE:
+            return 8;
+        default:
+            return 0;
     }
 }
 
@@ -68,17 +87,22 @@ constexpr uint32_t NumericSize(TypeCode code) {
 // two variable-size codes, which need the value itself: see ValueSize).
 constexpr uint32_t FixedValueSize(TypeCode code) {
     switch (code) {
-        case TYPE_BYTE: return 1;
-        case TYPE_SHORT: return 2;
+        case TYPE_BYTE:
+            return 1;
+        case TYPE_SHORT:
+            return 2;
         case TYPE_INT:
         case TYPE_FLOAT:
         case TYPE_BOOL:
-        case TYPE_SUBPTR: return 4;
+        case TYPE_SUBPTR:
+            return 4;
         case TYPE_LONG:
         case TYPE_DOUBLE:
         case TYPE_DATETIME:
-        case TYPE_EXTRA8: return 8;
-        default: return 0;
+        case TYPE_EXTRA8:
+            return 8;
+        default:
+            return 0;
     }
 }
 

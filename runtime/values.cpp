@@ -10,7 +10,9 @@ alignas(16) const uint32_t kEmptyArray[4] = {1, 0, 0, 0};
 
 }  // namespace
 
-ConstText EmptyText() { return kEmptyText; }
+ConstText EmptyText() {
+    return kEmptyText;
+}
 
 ArrayBlock* EmptyArray() {
     return reinterpret_cast<ArrayBlock*>(const_cast<uint32_t*>(kEmptyArray));
@@ -23,17 +25,23 @@ bool IsSharedConstant(const void* block) {
 
 uint32_t ValueSize(TypeCode code, const void* value) {
     switch (code) {
-        case TYPE_TEXT: return static_cast<uint32_t>(TextLength(static_cast<ConstText>(value)) + 1);
-        case TYPE_BYTES: return value ? static_cast<const ByteBlock*>(value)->length : 0;
-        default: return FixedValueSize(code);
+        case TYPE_TEXT:
+            return static_cast<uint32_t>(TextLength(static_cast<ConstText>(value)) + 1);
+        case TYPE_BYTES:
+            return value ? static_cast<const ByteBlock*>(value)->length : 0;
+        default:
+            return FixedValueSize(code);
     }
 }
 
 const void* ValueData(TypeCode code, const void* value, const void* valueBytes) {
     switch (code) {
-        case TYPE_TEXT: return value ? value : EmptyText();
-        case TYPE_BYTES: return value ? static_cast<const ByteBlock*>(value)->bytes() : nullptr;
-        default: return valueBytes;
+        case TYPE_TEXT:
+            return value ? value : EmptyText();
+        case TYPE_BYTES:
+            return value ? static_cast<const ByteBlock*>(value)->bytes() : nullptr;
+        default:
+            return valueBytes;
     }
 }
 

@@ -36,24 +36,32 @@ struct ArrayBlock {
     size_t headerSize() const { return 4 + 4 * size_t(dimensionCount); }
     // Product of the dimension sizes; 0 for no dimensions.
     uint64_t elementCount() const {
-        if (dimensionCount == 0) return 0;
+        if (dimensionCount == 0)
+            return 0;
         uint64_t n = 1;
-        for (uint32_t i = 0; i < dimensionCount; ++i) n *= dimensions()[i];
+        for (uint32_t i = 0; i < dimensionCount; ++i)
+            n *= dimensions()[i];
         return n;
     }
     uint8_t* elements() { return reinterpret_cast<uint8_t*>(this) + headerSize(); }
-    const uint8_t* elements() const { return reinterpret_cast<const uint8_t*>(this) + headerSize(); }
+    const uint8_t* elements() const {
+        return reinterpret_cast<const uint8_t*>(this) + headerSize();
+    }
 };
 
 // The shared read-only constants. They are never written: an array variable
 // holding EmptyArray() must be made private before any in-place write.
 ConstText EmptyText();
 ArrayBlock* EmptyArray();
-inline ByteBlock* EmptyBytes() { return reinterpret_cast<ByteBlock*>(EmptyArray()); }
+inline ByteBlock* EmptyBytes() {
+    return reinterpret_cast<ByteBlock*>(EmptyArray());
+}
 bool IsSharedConstant(const void* block);
 
 // Length of a text, null counting as empty.
-inline size_t TextLength(ConstText text) { return text ? std::strlen(text) : 0; }
+inline size_t TextLength(ConstText text) {
+    return text ? std::strlen(text) : 0;
+}
 
 // Size rule: the number of value bytes of a value with this code whose value
 // word holds `value` (the text or byte-block pointer for the variable kinds).

@@ -18,7 +18,8 @@ std::atomic_ref<uint8_t> SmallBlockPool::Flag(uint32_t slot) const {
 }
 
 uint8_t* SmallBlockPool::Take() {
-    if (Count().load(std::memory_order_relaxed) >= kSlotCount) return nullptr;
+    if (Count().load(std::memory_order_relaxed) >= kSlotCount)
+        return nullptr;
     for (uint32_t slot = 0; slot < kSlotCount; ++slot) {
         if (Flag(slot).load(std::memory_order_relaxed) == 0 &&
             Flag(slot).exchange(1, std::memory_order_acquire) == 0) {
@@ -34,6 +35,8 @@ void SmallBlockPool::Release(uint8_t* slot) {
     Flag(SlotOf(slot)).store(0, std::memory_order_release);
 }
 
-uint32_t SmallBlockPool::InUse() const { return Count().load(std::memory_order_relaxed); }
+uint32_t SmallBlockPool::InUse() const {
+    return Count().load(std::memory_order_relaxed);
+}
 
 }  // namespace corelib

@@ -12,18 +12,21 @@ namespace platform {
 std::optional<std::vector<std::string>> ListFiles(const std::string& runtimePath) {
     std::string dir = RuntimeToUtf8(runtimePath.empty() ? std::string(".") : runtimePath);
     DIR* handle = opendir(dir.c_str());
-    if (!handle) return std::nullopt;
+    if (!handle)
+        return std::nullopt;
     std::vector<std::string> names;
     while (dirent* entry = readdir(handle)) {
         std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
+        if (name == "." || name == "..")
+            continue;
         bool regular = entry->d_type == DT_REG;
         if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
             struct stat st;
             std::string full = dir + "/" + name;
             regular = stat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode);
         }
-        if (regular) names.push_back(Utf8ToRuntime(name));
+        if (regular)
+            names.push_back(Utf8ToRuntime(name));
     }
     closedir(handle);
     std::sort(names.begin(), names.end());

@@ -9,7 +9,8 @@ namespace {
 
 bool IsAscii(std::string_view text) {
     for (unsigned char c : text) {
-        if (c >= 0x80) return false;
+        if (c >= 0x80)
+            return false;
     }
     return true;
 }
@@ -17,7 +18,8 @@ bool IsAscii(std::string_view text) {
 std::string Convert(std::string_view input, const char* to, const char* from,
                     std::string_view replacement) {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(input);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::string(input);
     std::string out;
     out.reserve(input.size() * 2);
     char* in = const_cast<char*>(input.data());
@@ -29,7 +31,8 @@ std::string Convert(std::string_view input, const char* to, const char* from,
         size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
         out.append(buffer, outPtr - buffer);
         if (rc == static_cast<size_t>(-1)) {
-            if (errno == E2BIG) continue;
+            if (errno == E2BIG)
+                continue;
             // An invalid or cut-off sequence: replace one byte and go on.
             out.append(replacement);
             ++in;
@@ -44,12 +47,14 @@ std::string Convert(std::string_view input, const char* to, const char* from,
 }  // namespace
 
 std::string RuntimeToUtf8(std::string_view runtimeText) {
-    if (IsAscii(runtimeText)) return std::string(runtimeText);
+    if (IsAscii(runtimeText))
+        return std::string(runtimeText);
     return Convert(runtimeText, "UTF-8", "GB18030", "\xEF\xBF\xBD");
 }
 
 std::string Utf8ToRuntime(std::string_view utf8) {
-    if (IsAscii(utf8)) return std::string(utf8);
+    if (IsAscii(utf8))
+        return std::string(utf8);
     return Convert(utf8, "GB18030", "UTF-8", "?");
 }
 
