@@ -1,0 +1,46 @@
+#include "runtime/system_hooks.h"
+
+namespace rt {
+namespace {
+
+NativeWindowHooks g_nativeWindows;
+MenuBarHooks g_menuBars;
+PictureHooks g_pictures;
+SoundHooks g_sound;
+CleanupHooks g_cleanup;
+
+}  // namespace
+
+void SetNativeWindowHooks(const NativeWindowHooks& hooks) {
+    g_nativeWindows = hooks;
+}
+void SetMenuBarHooks(const MenuBarHooks& hooks) {
+    g_menuBars = hooks;
+}
+void SetPictureHooks(const PictureHooks& hooks) {
+    g_pictures = hooks;
+}
+void SetSoundHooks(const SoundHooks& hooks) {
+    g_sound = hooks;
+}
+void SetCleanupHooks(const CleanupHooks& hooks) {
+    g_cleanup = hooks;
+}
+
+const NativeWindowHooks& NativeWindows() {
+    return g_nativeWindows;
+}
+const MenuBarHooks& MenuBars() {
+    return g_menuBars;
+}
+const PictureHooks& Pictures() {
+    return g_pictures;
+}
+const SoundHooks& Sound() {
+    return g_sound;
+}
+const CleanupHooks& Cleanup() {
+    return g_cleanup;
+}
+
+}  // namespace rt
