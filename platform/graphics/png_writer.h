@@ -1,0 +1,14 @@
+// Writes 32-bit pixels as an 8-bit RGB PNG file through libpng.
+#pragma once
+
+#include <string>
+
+#include "platform/graphics/gdi.h"
+
+namespace platform {
+
+// Writes to a temporary name beside `path` and renames it into place, so a
+// failed write never leaves a truncated file. Answers false with a reason.
+bool WritePng(const PixelView& pixels, const std::string& path, std::string* error);
+
+}  // namespace platform

@@ -1,0 +1,105 @@
+// picbatch-gallery: one window showing the drawing primitives.
+//   picbatch-gallery                      a window (on the display if any)
+//   picbatch-gallery --screenshot FILE    draw in memory, write FILE, exit
+//   --headless                            never open the display
+//   --close-after MS                      close the window after MS ms
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/windowing/windows.h"
+#include "tools/gallery/gallery_painter.h"
+
+using namespace platform;
+
+namespace {
+
+LRESULT GalleryProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(hwnd, &paint);
+            RECT client;
+            GetClientRect(hwnd, &client);
+            gallery::PaintGallery(dc, client.right, client.bottom);
+            EndPaint(hwnd, &paint);
+            return 0;
+        }
+        case WM_TIMER:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProc(hwnd, message, wParam, lParam);
+    }
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: picbatch-gallery [--headless] [--screenshot FILE] [--close-after MS]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string screenshot;
+    bool headless = false;
+    int closeAfter = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--headless")) {
+            headless = true;
+        } else if (!std::strcmp(argv[i], "--screenshot") && i + 1 < argc) {
+            screenshot = argv[++i];
+        } else if (!std::strcmp(argv[i], "--close-after") && i + 1 < argc) {
+            closeAfter = std::atoi(argv[++i]);
+        } else {
+            return Usage();
+        }
+    }
+    // A screenshot is drawn in memory; only an interactive run needs the
+    // display.
+    PresentationMode mode = SetPresentationMode(
+        headless || !screenshot.empty() ? PresentationMode::Memory : PresentationMode::Automatic);
+    // Without a display an interactive run would wait for input that can
+    // never come.
+    if (mode == PresentationMode::Memory && screenshot.empty() && closeAfter <= 0) {
+        std::fprintf(stderr, "picbatch-gallery: no display; use --screenshot FILE\n");
+        return 2;
+    }
+
+    WNDCLASS windowClass;
+    windowClass.lpfnWndProc = GalleryProc;
+    windowClass.lpszClassName = "PicbatchGallery";
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
+    RegisterClass(&windowClass);
+    HWND window =
+        CreateWindowEx(0, "PicbatchGallery", "picbatch gallery", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                       80, 60, 800, 600, nullptr, nullptr, nullptr, nullptr);
+    if (!window) {
+        std::fprintf(stderr, "picbatch-gallery: cannot create the window\n");
+        return 1;
+    }
+    UpdateWindow(window);
+    if (!screenshot.empty()) {
+        std::string error;
+        bool ok = SaveWindowScreenshot(window, screenshot, &error);
+        DestroyWindow(window);
+        if (!ok) {
+            std::fprintf(stderr, "picbatch-gallery: %s: %s\n", screenshot.c_str(), error.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    if (closeAfter > 0)
+        SetTimer(window, 1, uint32_t(closeAfter), nullptr);
+    MSG msg;
+    while (GetMessage(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessage(&msg);
+    }
+    return 0;
+}
