@@ -42,6 +42,9 @@ HRESULT RegisterDragDrop(HWND hwnd, IDropTarget* target) {
         return DRAGDROP_E_ALREADYREGISTERED;
     target->AddRef();
     g_targets[hwnd] = target;
+    // From the first registration on, drops from other programs on display
+    // windows come here too.
+    SetDisplayDropHandler(&OnDisplayDropEvent);
     return S_OK;
 }
 

@@ -2,10 +2,22 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <map>
 
 #include "platform/base/text_codec.h"
 #include "platform/windowing/presenter.h"
+
+namespace platform {
+namespace {
+std::atomic<DisplayDropHandler> g_dropHandler{nullptr};
+}  // namespace
+
+void SetDisplayDropHandler(DisplayDropHandler handler) {
+    g_dropHandler.store(handler);
+}
+
+}  // namespace platform
 
 namespace platform::win::sdl {
 namespace {
@@ -233,6 +245,24 @@ std::vector<HWND> Windows() {
     return out;
 }
 
+// Hands one drop event to the drag-and-drop layer, which gathers the
+// items of a drop between its begin and complete events.
+static void RouteDrop(const SDL_DropEvent& drop) {
+    int event = drop.type == SDL_DROPBEGIN  ? 0
+                : drop.type == SDL_DROPFILE ? 1
+                : drop.type == SDL_DROPTEXT ? 2
+                                            : 3;
+    DisplayDropHandler handler = g_dropHandler.load();
+    HWND hwnd = WindowFor(drop.windowID);
+    if (handler && hwnd) {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        handler(hwnd, event, drop.file ? drop.file : "", x, y);
+    }
+    if (drop.file)
+        SDL_free(drop.file);
+}
+
 void PumpEvents() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
@@ -270,6 +300,12 @@ void PumpEvents() {
                 if (uint8_t vk = VirtualKey(e.key.keysym.sym)) {
                     RouteKey(vk, e.type == SDL_KEYDOWN, e.key.repeat != 0);
                 }
+                break;
+            case SDL_DROPBEGIN:
+            case SDL_DROPFILE:
+            case SDL_DROPTEXT:
+            case SDL_DROPCOMPLETE:
+                RouteDrop(e.drop);
                 break;
             case SDL_TEXTINPUT: {
                 // Plain keyboard characters come from key translation;

@@ -166,6 +166,13 @@ PresentationMode SetPresentationMode(PresentationMode mode);
 PresentationMode CurrentPresentationMode();
 // The window with its visible children, as on screen, written as a PNG.
 bool SaveWindowScreenshot(HWND hwnd, const std::string& utf8Path, std::string* error);
+
+// Files and text dropped on a display window by another program. The
+// drag-and-drop layer installs its handler here (the window layer cannot
+// depend on it). Events: 0 begin, 1 a file, 2 a text, 3 complete; `utf8` is
+// the path or text, (x, y) the pointer in the top-level window's client area.
+using DisplayDropHandler = void (*)(HWND topLevel, int event, const char* utf8, int x, int y);
+void SetDisplayDropHandler(DisplayDropHandler handler);
 // The composed pixels of a window (its caller deletes the bitmap).
 HBITMAP CaptureWindow(HWND hwnd);
 

@@ -1,4 +1,5 @@
-// picbatch-gallery: one window showing the drawing primitives.
+// picbatch-gallery: one window showing the standard controls in their
+// states, a menu bar, and the drawing primitives.
 //   picbatch-gallery                      a window (on the display if any)
 //   picbatch-gallery --screenshot FILE    draw in memory, write FILE, exit
 //   --headless                            never open the display
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/controls/control_gallery.h"
 #include "platform/windowing/windows.h"
 #include "tools/gallery/gallery_painter.h"
 
@@ -15,7 +17,11 @@ using namespace platform;
 
 namespace {
 
-LRESULT GalleryProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
+constexpr int kPrimitivesWidth = 800;
+constexpr int kPrimitivesHeight = 600;
+constexpr int kControlsWidth = 620;
+
+LRESULT PrimitivesProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
             PAINTSTRUCT paint;
@@ -26,6 +32,13 @@ LRESULT GalleryProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
             EndPaint(hwnd, &paint);
             return 0;
         }
+        default:
+            return DefWindowProc(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT GalleryProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
         case WM_TIMER:
             DestroyWindow(hwnd);
             return 0;
@@ -76,14 +89,35 @@ int main(int argc, char** argv) {
     windowClass.lpszClassName = "PicbatchGallery";
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
     RegisterClass(&windowClass);
+    WNDCLASS primitivesClass;
+    primitivesClass.lpfnWndProc = PrimitivesProc;
+    primitivesClass.lpszClassName = "PicbatchPrimitives";
+    primitivesClass.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
+    RegisterClass(&primitivesClass);
+
+    // The controls with their menu bar fill the window; the primitives sit
+    // to their right, inside the controls' panel.
     HWND window =
         CreateWindowEx(0, "PicbatchGallery", "picbatch gallery", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                       80, 60, 800, 600, nullptr, nullptr, nullptr, nullptr);
-    if (!window) {
+                       80, 60, kControlsWidth + kPrimitivesWidth, kPrimitivesHeight + 40, nullptr,
+                       nullptr, nullptr, nullptr);
+    HWND panel = window ? FillControlGallery(window) : nullptr;
+    HWND primitives = panel ? CreateWindowEx(0, "PicbatchPrimitives", "", WS_CHILD | WS_VISIBLE,
+                                             kControlsWidth, 0, kPrimitivesWidth, kPrimitivesHeight,
+                                             panel, nullptr, nullptr, nullptr)
+                            : nullptr;
+    if (!primitives) {
         std::fprintf(stderr, "picbatch-gallery: cannot create the window\n");
         return 1;
     }
     UpdateWindow(window);
+    // Children paint through their own messages: let every pending one run
+    // before the picture is taken.
+    MSG pending;
+    while (PeekMessage(&pending, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&pending);
+        DispatchMessage(&pending);
+    }
     if (!screenshot.empty()) {
         std::string error;
         bool ok = SaveWindowScreenshot(window, screenshot, &error);
