@@ -116,6 +116,10 @@ HWND CreateWindowEx(uint32_t exStyle, const char* className, const char* windowN
     window->instance = instance;
     window->extra.assign(size_t(std::max(0, window->windowClass->info.cbWndExtra)), 0);
     window->rect = RECT{x, y, x + width, y + height};
+    // The display window is made before WM_NCCREATE stores the text, so
+    // give it the title now.
+    if (windowName)
+        window->text = windowName;
     HWND hwnd;
     {
         std::lock_guard lock(RegistryLock());
