@@ -13,8 +13,9 @@ BUILD_PACKAGES=(
 )
 # Test-only: a second implementation to check our decoders and encoders against.
 TEST_PACKAGES=(imagemagick)
-# Optional extras for manual checks and fuzzing; installed with --extras.
-EXTRA_PACKAGES=(clang libclang-rt-dev xvfb xdotool x11-apps valgrind)
+# Optional extras for manual checks, fuzzing and benchmark baselines;
+# installed with --extras.
+EXTRA_PACKAGES=(clang libclang-rt-dev xvfb xdotool x11-apps valgrind python3-pil)
 
 wanted=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
 if [[ "${1:-}" == "--extras" ]]; then

@@ -305,6 +305,21 @@ int InputWakeFd() {
     return CurrentQueue().wakeFd();
 }
 
+int InputPollBoundMs() {
+    ThreadQueue& queue = CurrentQueue();
+    return queue.source ? queue.source->NextWakeMs() : -1;
+}
+
+bool InputReady() {
+    ThreadQueue& queue = CurrentQueue();
+    if (queue.source)
+        queue.source->Pump();
+    if (queue.HasInput())
+        return true;
+    MSG probe;
+    return queue.source && queue.source->Generate(&probe, nullptr, 0, 0, false);
+}
+
 int ProcessSentMessages() {
     return CurrentQueue().RunSent();
 }

@@ -67,6 +67,13 @@ bool WaitMessage(int timeoutMs);
 bool HasInput();
 // An eventfd that polls readable while the calling thread has input waiting.
 int InputWakeFd();
+// For waits that poll other descriptors beside InputWakeFd(): input that the
+// thread's message source makes (display events, paint, timers) does not
+// signal the fd, so such a wait sleeps at most InputPollBoundMs() (-1: no
+// bound) at a time and asks InputReady(), which pumps the source, between
+// sleeps.
+int InputPollBoundMs();
+bool InputReady();
 
 // Runs `work` on `thread` and answers its result; runs it directly when the
 // thread is the caller. Answers 0 without running it when the thread has no

@@ -1,0 +1,29 @@
+// Picks the decoder by the file's first bytes, never by its name.
+#include <cstring>
+
+#include "platform/imaging/codecs.h"
+
+namespace platform::imaging {
+
+std::unique_ptr<Image> DecodeAny(Bytes file) {
+    const uint8_t* d = file.data;
+    if (!d || file.size < 4)
+        return nullptr;
+    if (d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF)
+        return DecodeJpeg(file);
+    if (file.size >= 8 && std::memcmp(d, "\x89PNG\r\n\x1a\n", 8) == 0)
+        return DecodePng(file);
+    if ((d[0] == 'I' && d[1] == 'I' && (d[2] == 42 || d[2] == 43) && d[3] == 0) ||
+        (d[0] == 'M' && d[1] == 'M' && d[2] == 0 && (d[3] == 42 || d[3] == 43))) {
+        return DecodeTiff(file);
+    }
+    if (d[0] == 'B' && d[1] == 'M')
+        return DecodeBmp(file);
+    if (file.size >= 6 && std::memcmp(d, "GIF8", 4) == 0)
+        return DecodeGif(file);
+    if (d[0] == 0 && d[1] == 0 && (d[2] == 1 || d[2] == 2) && d[3] == 0)
+        return DecodeIco(file);
+    return nullptr;
+}
+
+}  // namespace platform::imaging

@@ -1,0 +1,86 @@
+// PNG of every bit depth and colour type through libpng, normalised to
+// 8-bit BGR, or BGRA when the file has alpha or a transparent colour.
+#include <png.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/imaging/codecs.h"
+
+namespace platform::imaging {
+namespace {
+
+struct Reader {
+    Bytes file;
+    size_t at = 0;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
+    auto* reader = static_cast<Reader*>(png_get_io_ptr(png));
+    if (count > reader->file.size - reader->at)
+        png_error(png, "truncated");
+    std::memcpy(out, reader->file.data + reader->at, count);
+    reader->at += count;
+}
+
+[[noreturn]] void OnError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+void OnWarning(png_structp, png_const_charp) {}
+
+// Nothing with a destructor lives in this frame, so the long jump is safe.
+Image* DecodeInto(png_structp png, png_infop info, Reader& reader, std::unique_ptr<Image>& result,
+                  std::vector<png_bytep>& rows) {
+    if (setjmp(png_jmpbuf(png)))
+        return nullptr;
+    png_set_read_fn(png, &reader, ReadFromMemory);
+    png_read_info(png, info);
+    png_uint_32 width = png_get_image_width(png, info);
+    png_uint_32 height = png_get_image_height(png, info);
+    int colourType = png_get_color_type(png, info);
+    bool alpha = (colourType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
+
+    png_set_expand(png);  // palette to RGB, grey below 8 bits to 8, tRNS to alpha
+    png_set_scale_16(png);
+    if (!(colourType & PNG_COLOR_MASK_COLOR))
+        png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != size_t(width) * (alpha ? 4 : 3))
+        return nullptr;
+
+    result = Image::Create(width, height, alpha ? PixelLayout::Bgra32 : PixelLayout::Bgr24);
+    if (!result)
+        return nullptr;
+    rows.resize(height);
+    for (png_uint_32 y = 0; y < height; ++y)
+        rows[y] = result->row(y);
+    png_read_image(png, rows.data());
+    png_read_end(png, nullptr);
+    return result.get();
+}
+
+}  // namespace
+
+std::unique_ptr<Image> DecodePng(Bytes file) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+    if (!png)
+        return nullptr;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return nullptr;
+    }
+    png_set_user_limits(png, 1u << 16, 1u << 16);
+    Reader reader{file};
+    std::unique_ptr<Image> result;
+    std::vector<png_bytep> rows;
+    Image* decoded = DecodeInto(png, info, reader, result, rows);
+    png_destroy_read_struct(&png, &info, nullptr);
+    if (!decoded)
+        return nullptr;
+    return result;
+}
+
+}  // namespace platform::imaging
