@@ -31,6 +31,24 @@ bool SameLayout(const IndexDescriptor& a, const IndexDescriptor& b) {
            std::equal(a.partTypes.begin(), a.partTypes.end(), b.partTypes.begin());
 }
 
+// Fills a cleared page as an internal page with two children: `left`, whose
+// keys go up to `leftMax`, and `right`.
+void MakeTwoChildPage(PageView& view, int32_t left, const uint8_t* leftMax, size_t keySize,
+                      int32_t right) {
+    view.SetFlags(kPageInternal);
+    view.SetCount(1);
+    view.SetNumber(0, left);
+    std::memcpy(view.Key(0), leftMax, keySize);
+    view.SetNumber(1, right);
+}
+
+// Keys are compared in their normal form; the caller's key stays as given.
+std::vector<uint8_t> NormalisedKey(const IndexDescriptor& descriptor, const uint8_t* key) {
+    std::vector<uint8_t> normal(key, key + descriptor.keySize);
+    NormaliseKey(descriptor, normal.data());
+    return normal;
+}
+
 }  // namespace
 
 IndexFile::IndexFile(const IndexDescriptor& descriptor) : descriptor_(descriptor) {
@@ -250,6 +268,17 @@ void IndexFile::DropCacheBeyond(int32_t lastPage) {
 
 // ---- Free pages ----
 
+template <typename Change>
+int IndexFile::ChangePage(int32_t page, Change change) {
+    std::vector<uint8_t> buffer(descriptor_.pageSize);
+    const int error = ReadPage(page, buffer.data());
+    if (error != kDataOk)
+        return error;
+    PageView view(buffer.data(), descriptor_.keySize);
+    change(view);
+    return WritePage(page, buffer.data());
+}
+
 int IndexFile::AllocatePage(int32_t& page) {
     const int32_t head = header_.FreeHead();
     if (head == 0) {
@@ -268,10 +297,8 @@ int IndexFile::AllocatePage(int32_t& page) {
     header_.SetFreeHead(next);
     header_.SetFreeCount(std::max(header_.FreeCount() - 1, 0));
     if (next != 0) {
-        if ((error = ReadPage(next, buffer.data())) != kDataOk)
-            return error;
-        view.SetFreePrev(0);
-        if ((error = WritePage(next, buffer.data())) != kDataOk)
+        error = ChangePage(next, [](PageView& nextView) { nextView.SetFreePrev(0); });
+        if (error != kDataOk)
             return error;
     }
     page = head;
@@ -287,19 +314,15 @@ int IndexFile::UnlinkFreePage(int32_t page) {
     const int32_t prev = view.FreePrev();
     const int32_t next = view.FreeNext();
     if (prev != 0) {
-        if ((error = ReadPage(prev, buffer.data())) != kDataOk)
-            return error;
-        view.SetFreeNext(next);
-        if ((error = WritePage(prev, buffer.data())) != kDataOk)
+        error = ChangePage(prev, [next](PageView& prevView) { prevView.SetFreeNext(next); });
+        if (error != kDataOk)
             return error;
     } else {
         header_.SetFreeHead(next);
     }
     if (next != 0) {
-        if ((error = ReadPage(next, buffer.data())) != kDataOk)
-            return error;
-        view.SetFreePrev(prev);
-        if ((error = WritePage(next, buffer.data())) != kDataOk)
+        error = ChangePage(next, [prev](PageView& nextView) { nextView.SetFreePrev(prev); });
+        if (error != kDataOk)
             return error;
     }
     header_.SetFreeCount(std::max(header_.FreeCount() - 1, 0));
@@ -333,12 +356,9 @@ int IndexFile::FreePage(int32_t page) {
     }
     const int32_t head = header_.FreeHead();
     if (head != 0) {
-        if ((error = ReadPage(head, buffer.data())) != kDataOk)
+        error = ChangePage(head, [page](PageView& headView) { headView.SetFreePrev(page); });
+        if (error != kDataOk)
             return error;
-        view.SetFreePrev(page);
-        if ((error = WritePage(head, buffer.data())) != kDataOk)
-            return error;
-        std::fill(buffer.begin(), buffer.end(), 0);
     }
     view.SetFlags(kPageFree);
     view.SetFreePrev(0);
@@ -442,6 +462,14 @@ int IndexFile::EntryAt(const IndexPosition& position, uint8_t* key, int32_t& rec
 
 // Places `position` on the first entry at or after (key, record); equal keys
 // are ordered by record number and may run over several leaves.
+int IndexFile::SettleAndRead(IndexPosition& position, uint8_t* keyOut, int32_t& record) {
+    bool atEntry = false;
+    int error = Settle(position, atEntry);
+    if (error == kDataOk)
+        error = atEntry ? EntryAt(position, keyOut, record) : kDataNotFound;
+    return error;
+}
+
 int IndexFile::Locate(const uint8_t* key, int32_t record, IndexPosition& position, bool& atEntry,
                       bool& exact) {
     exact = false;
@@ -473,12 +501,16 @@ int IndexFile::Locate(const uint8_t* key, int32_t record, IndexPosition& positio
 // ---- Insert ----
 
 int IndexFile::Insert(const uint8_t* key, int32_t record) {
+    return ChangeEntry(key, record, &IndexFile::InsertNormal);
+}
+
+int IndexFile::ChangeEntry(const uint8_t* key, int32_t record,
+                           int (IndexFile::*change)(const uint8_t*, int32_t)) {
     IndexAccess access(*this);
     if (access.Error() != kDataOk)
         return access.Error();
-    std::vector<uint8_t> normal(key, key + descriptor_.keySize);
-    NormaliseKey(descriptor_, normal.data());
-    const int error = Fail(InsertNormal(normal.data(), record));
+    const std::vector<uint8_t> normal = NormalisedKey(descriptor_, key);
+    const int error = Fail((this->*change)(normal.data(), record));
     const int ended = access.End();
     return error != kDataOk ? error : ended;
 }
@@ -547,11 +579,7 @@ int IndexFile::InsertIntoParent(IndexPosition& position, int level, int32_t left
         int32_t root = 0;
         if ((error = AllocatePage(root)) != kDataOk)
             return error;
-        view.SetFlags(kPageInternal);
-        view.SetCount(1);
-        view.SetNumber(0, left);
-        std::memcpy(view.Key(0), separator, K);
-        view.SetNumber(1, right);
+        MakeTwoChildPage(view, left, separator, K, right);
         if ((error = WritePage(root, buffer.data())) != kDataOk)
             return error;
         header_.SetRoot(root);
@@ -608,14 +636,7 @@ int IndexFile::InsertIntoParent(IndexPosition& position, int level, int32_t left
 // ---- Delete ----
 
 int IndexFile::Delete(const uint8_t* key, int32_t record) {
-    IndexAccess access(*this);
-    if (access.Error() != kDataOk)
-        return access.Error();
-    std::vector<uint8_t> normal(key, key + descriptor_.keySize);
-    NormaliseKey(descriptor_, normal.data());
-    const int error = Fail(DeleteNormal(normal.data(), record));
-    const int ended = access.End();
-    return error != kDataOk ? error : ended;
+    return ChangeEntry(key, record, &IndexFile::DeleteNormal);
 }
 
 int IndexFile::DeleteNormal(const uint8_t* key, int32_t record) {
@@ -770,11 +791,7 @@ int IndexFile::RemoveChild(IndexPosition& position, int level, int32_t index) {
         if ((error = WritePage(left, sibling.data())) != kDataOk)
             return error;
         std::fill(buffer.begin(), buffer.end(), 0);
-        view.SetFlags(kPageInternal);
-        view.SetCount(1);
-        view.SetNumber(0, borrowed);
-        std::memcpy(view.Key(0), leftMax.data(), K);
-        view.SetNumber(1, remaining);
+        MakeTwoChildPage(view, borrowed, leftMax.data(), K, remaining);
         if ((error = WritePage(pageNumber, buffer.data())) != kDataOk)
             return error;
         std::memcpy(grandView.Key(at - 1), newLeftMax.data(), K);
@@ -814,11 +831,7 @@ int IndexFile::RemoveChild(IndexPosition& position, int level, int32_t index) {
     if ((error = WritePage(right, sibling.data())) != kDataOk)
         return error;
     std::fill(buffer.begin(), buffer.end(), 0);
-    view.SetFlags(kPageInternal);
-    view.SetCount(1);
-    view.SetNumber(0, remaining);
-    std::memcpy(view.Key(0), remainingMax.data(), K);
-    view.SetNumber(1, borrowed);
+    MakeTwoChildPage(view, remaining, remainingMax.data(), K, borrowed);
     if ((error = WritePage(pageNumber, buffer.data())) != kDataOk)
         return error;
     std::memcpy(grandView.Key(0), borrowedMax.data(), K);
@@ -831,12 +844,10 @@ int IndexFile::Update(const uint8_t* oldKey, const uint8_t* newKey, int32_t reco
     IndexAccess access(*this);
     if (access.Error() != kDataOk)
         return access.Error();
-    const size_t K = descriptor_.keySize;
-    std::vector<uint8_t> oldNormal(oldKey, oldKey + K), newNormal(newKey, newKey + K);
-    NormaliseKey(descriptor_, oldNormal.data());
-    NormaliseKey(descriptor_, newNormal.data());
+    const std::vector<uint8_t> oldNormal = NormalisedKey(descriptor_, oldKey);
+    const std::vector<uint8_t> newNormal = NormalisedKey(descriptor_, newKey);
     int error = kDataOk;
-    if (std::memcmp(oldKey, newKey, K) != 0) {
+    if (std::memcmp(oldKey, newKey, descriptor_.keySize) != 0) {
         error = Fail(DeleteNormal(oldNormal.data(), record));
         if (error == kDataOk)
             error = Fail(InsertNormal(newNormal.data(), record));
@@ -850,14 +861,10 @@ int IndexFile::Search(const uint8_t* key, IndexPosition& position, uint8_t* keyO
     IndexAccess access(*this);
     if (access.Error() != kDataOk)
         return access.Error();
-    std::vector<uint8_t> normal(key, key + descriptor_.keySize);
-    NormaliseKey(descriptor_, normal.data());
-    bool atEntry = false;
+    const std::vector<uint8_t> normal = NormalisedKey(descriptor_, key);
     int error = Descend(normal.data(), position);
     if (error == kDataOk)
-        error = Settle(position, atEntry);
-    if (error == kDataOk)
-        error = atEntry ? EntryAt(position, keyOut, record) : kDataNotFound;
+        error = SettleAndRead(position, keyOut, record);
     const int ended = access.End();
     return Fail(error != kDataOk ? error : ended);
 }
@@ -886,11 +893,8 @@ int IndexFile::First(IndexPosition& position, uint8_t* keyOut, int32_t& record) 
             break;
         page = view.Number(0);
     }
-    bool atEntry = false;
     if (error == kDataOk)
-        error = Settle(position, atEntry);
-    if (error == kDataOk)
-        error = atEntry ? EntryAt(position, keyOut, record) : kDataNotFound;
+        error = SettleAndRead(position, keyOut, record);
     const int ended = access.End();
     return Fail(error != kDataOk ? error : ended);
 }
@@ -904,10 +908,7 @@ int IndexFile::Next(IndexPosition& position, uint8_t* keyOut, int32_t& record) {
     IndexPathLevel& leaf = position.path.back();
     if (leaf.index < leaf.count)
         ++leaf.index;
-    bool atEntry = false;
-    int error = Settle(position, atEntry);
-    if (error == kDataOk)
-        error = atEntry ? EntryAt(position, keyOut, record) : kDataNotFound;
+    const int error = SettleAndRead(position, keyOut, record);
     const int ended = access.End();
     return Fail(error != kDataOk ? error : ended);
 }

@@ -87,6 +87,9 @@ private:
     int FlushCache();
     void DropCacheBeyond(int32_t lastPage);
 
+    // Reads `page`, lets `change` edit it and writes it back.
+    template <typename Change>
+    int ChangePage(int32_t page, Change change);
     int AllocatePage(int32_t& page);
     int FreePage(int32_t page);
     int UnlinkFreePage(int32_t page);
@@ -94,9 +97,15 @@ private:
     int Descend(const uint8_t* key, IndexPosition& position);
     int Settle(IndexPosition& position, bool& atEntry);
     int EntryAt(const IndexPosition& position, uint8_t* key, int32_t& record);
+    // Settles on the next entry and reads it; kDataNotFound past the last.
+    int SettleAndRead(IndexPosition& position, uint8_t* keyOut, int32_t& record);
     int Locate(const uint8_t* key, int32_t record, IndexPosition& position, bool& atEntry,
                bool& exact);
 
+    // Normalises `key` and applies `change` to it within one access; the
+    // change's error wins over the error of writing back.
+    int ChangeEntry(const uint8_t* key, int32_t record,
+                    int (IndexFile::*change)(const uint8_t*, int32_t));
     int InsertNormal(const uint8_t* key, int32_t record);
     int DeleteNormal(const uint8_t* key, int32_t record);
     int InsertIntoParent(IndexPosition& position, int level, int32_t left, const uint8_t* separator,

@@ -1,20 +1,9 @@
-#include <cstdlib>
-
 #include "fuzz_input_file.h"
+#include "fuzz_reader_check.h"
 #include "libs/imageconv/pcx_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string& path = imageconv_fuzz::WriteInputFile(data, size);
-    imageconv::RasterImage image;
     imageconv::PcxReader reader;
-    if (reader.Probe(path.c_str(), &image, nullptr)) {
-        const bool decoded = reader.Decode();
-        // A failed decode must leave the image empty, never half-built.
-        if (!decoded && image.HasPixels())
-            std::abort();
-        if (decoded && (image.width() != reader.width() || image.height() != reader.height())) {
-            std::abort();
-        }
-    }
+    imageconv_fuzz::CheckProbeAndDecode(reader, imageconv_fuzz::WriteInputFile(data, size));
     return 0;
 }

@@ -5,7 +5,6 @@
 
 #include "libs/imageconv/byte_order.h"
 #include "libs/imageconv/heap_buffer.h"
-#include "libs/imageconv/image_file.h"
 
 namespace imageconv {
 
@@ -18,14 +17,8 @@ constexpr uint32_t kMaxHeaderAndPalette = 64 * 1024;
 }  // namespace
 
 bool BmpReader::Probe(rt::ConstText path, RasterImage* image, ProgressCallback progress) {
-    Close();
-    path_ = path ? path : "";
-    image_ = image;
-    progress_ = progress;
-    file_ = OpenImageFile(path, FileAccess::Read);
-    if (!file_)
+    if (!OpenForReading(path, image, progress))
         return false;
-    reading_ = true;
 
     uint8_t fileHeader[kFileHeaderSize];
     HeapBuffer info;
@@ -106,10 +99,7 @@ bool BmpReader::Decode() {
         }
         ReportRow(y);
     }
-    if (!ok)
-        image_->Clear();
-    CloseFile();
-    return ok;
+    return FinishDecoding(ok);
 }
 
 bool BmpReader::Close() {

@@ -1,6 +1,28 @@
 #include "libs/imageconv/image_codec.h"
 
+#include "libs/imageconv/image_file.h"
+
 namespace imageconv {
+
+bool ImageReader::OpenForReading(rt::ConstText path, RasterImage* image,
+                                 ProgressCallback progress) {
+    Close();
+    path_ = path ? path : "";
+    image_ = image;
+    progress_ = progress;
+    file_ = OpenImageFile(path, FileAccess::Read);
+    if (!file_)
+        return false;
+    reading_ = true;
+    return true;
+}
+
+bool ImageReader::FinishDecoding(bool decoded) {
+    if (!decoded)
+        image_->Clear();
+    CloseFile();
+    return decoded;
+}
 
 long FileSizeOf(FILE* file) {
     long here = std::ftell(file);

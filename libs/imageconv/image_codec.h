@@ -80,6 +80,15 @@ public:
     virtual bool Probe(rt::ConstText path, RasterImage* image, ProgressCallback progress) = 0;
     // Fills the image and closes the file; on failure the image is left empty.
     virtual bool Decode() = 0;
+
+protected:
+    // The start of every Probe that reads a plain file: forgets the previous
+    // file, remembers where the image and progress go, and opens `path`.
+    // Answers whether the file opened.
+    bool OpenForReading(rt::ConstText path, RasterImage* image, ProgressCallback progress);
+    // The end of every Decode that reads a plain file: on failure the image
+    // is left empty; the file is closed either way. Answers `decoded`.
+    bool FinishDecoding(bool decoded);
 };
 
 // The size of the open file, or -1.

@@ -39,14 +39,8 @@ jpeg_error_mgr* InstallErrorManager(JpegErrorManager& manager) {
 // --- reading ---------------------------------------------------------------
 
 bool JpegReader::Probe(rt::ConstText path, RasterImage* image, ProgressCallback progress) {
-    Close();
-    path_ = path ? path : "";
-    image_ = image;
-    progress_ = progress;
-    file_ = OpenImageFile(path, FileAccess::Read);
-    if (!file_)
+    if (!OpenForReading(path, image, progress))
         return false;
-    reading_ = true;
     uint8_t signature[2];
     if (!ReadExactly(signature, 2) || signature[0] != 0xFF || signature[1] != 0xD8 ||
         std::fseek(file_, 0, SEEK_SET) != 0 || !StartDecompressor()) {

@@ -4,7 +4,6 @@
 
 #include "libs/imageconv/byte_order.h"
 #include "libs/imageconv/heap_buffer.h"
-#include "libs/imageconv/image_file.h"
 
 namespace imageconv {
 
@@ -57,14 +56,8 @@ private:
 }  // namespace
 
 bool PcxReader::Probe(rt::ConstText path, RasterImage* image, ProgressCallback progress) {
-    Close();
-    path_ = path ? path : "";
-    image_ = image;
-    progress_ = progress;
-    file_ = OpenImageFile(path, FileAccess::Read);
-    if (!file_)
+    if (!OpenForReading(path, image, progress))
         return false;
-    reading_ = true;
 
     uint8_t h[kHeaderSize];
     bool accepted = [&] {
@@ -144,10 +137,7 @@ bool PcxReader::Decode() {
         }
         ReportRow(y);
     }
-    if (!ok)
-        image_->Clear();
-    CloseFile();
-    return ok;
+    return FinishDecoding(ok);
 }
 
 bool PcxReader::Close() {

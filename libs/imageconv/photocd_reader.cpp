@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "libs/imageconv/heap_buffer.h"
-#include "libs/imageconv/image_file.h"
 
 namespace imageconv {
 
@@ -38,14 +37,8 @@ void PhotoYccToRgb(int luma, int chroma1, int chroma2, uint8_t* rgb) {
 }
 
 bool PhotoCdReader::Probe(rt::ConstText path, RasterImage* image, ProgressCallback progress) {
-    Close();
-    path_ = path ? path : "";
-    image_ = image;
-    progress_ = progress;
-    file_ = OpenImageFile(path, FileAccess::Read);
-    if (!file_)
+    if (!OpenForReading(path, image, progress))
         return false;
-    reading_ = true;
     if (FileSizeOf(file_) < kMinimumFileSize) {
         Close();
         return false;
@@ -81,10 +74,7 @@ bool PhotoCdReader::Decode() {
             ReportRow(y + pair);
         }
     }
-    if (!ok)
-        image_->Clear();
-    CloseFile();
-    return ok;
+    return FinishDecoding(ok);
 }
 
 bool PhotoCdReader::Close() {

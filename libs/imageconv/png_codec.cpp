@@ -39,14 +39,8 @@ void FlushStream(png_structp png) {
 // --- reading ---------------------------------------------------------------
 
 bool PngReader::Probe(rt::ConstText path, RasterImage* image, ProgressCallback progress) {
-    Close();
-    path_ = path ? path : "";
-    image_ = image;
-    progress_ = progress;
-    file_ = OpenImageFile(path, FileAccess::Read);
-    if (!file_)
+    if (!OpenForReading(path, image, progress))
         return false;
-    reading_ = true;
     png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpBack, IgnoreWarning);
     if (png_)
         info_ = png_create_info_struct(png_);

@@ -30,6 +30,32 @@ void DetachState(HWND hwnd);
 
 // WM_SETFONT / WM_GETFONT for every control; answers true when handled.
 bool HandleFontMessage(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+// The messages every control answers alike: its state is made at
+// WM_NCCREATE and deleted at WM_NCDESTROY, the font is kept in the state,
+// and the background is left alone because painting covers the whole
+// client area. `state` is the procedure's own look-up, null before
+// WM_NCCREATE. Answers true when handled, with the answer in `result`.
+template <typename State>
+bool HandleCommonMessage(HWND hwnd, State* state, uint32_t message, WPARAM wParam, LPARAM lParam,
+                         LRESULT* result) {
+    switch (message) {
+        case WM_NCCREATE:
+            AttachState(hwnd, new State);
+            *result = DefWindowProc(hwnd, message, wParam, lParam);
+            return true;
+        case WM_NCDESTROY:
+            DetachState(hwnd);
+            *result = 0;
+            return true;
+        case WM_ERASEBKGND:
+            *result = 1;
+            return true;
+        default:
+            return state && HandleFontMessage(hwnd, message, wParam, lParam, result);
+    }
+}
+
 HFONT ControlFont(HWND hwnd);
 
 // WM_COMMAND with the control's id and `code` to its parent (or target).

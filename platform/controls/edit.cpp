@@ -347,23 +347,15 @@ void Character(HWND hwnd, EditState* state, WPARAM ch) {
 
 LRESULT EditProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
     auto* state = StateOf<EditState>(hwnd);
-    LRESULT handled = 0;
-    if (state && HandleFontMessage(hwnd, message, wParam, lParam, &handled))
-        return handled;
     if (!state && message != WM_NCCREATE)
         return DefWindowProc(hwnd, message, wParam, lParam);
+    LRESULT handled = 0;
+    if (HandleCommonMessage(hwnd, state, message, wParam, lParam, &handled))
+        return handled;
     switch (message) {
-        case WM_NCCREATE:
-            AttachState(hwnd, new EditState);
-            return DefWindowProc(hwnd, message, wParam, lParam);
-        case WM_NCDESTROY:
-            DetachState(hwnd);
-            return 0;
         case WM_PAINT:
             Paint(hwnd, state);
             return 0;
-        case WM_ERASEBKGND:
-            return 1;
         case WM_GETDLGCODE:
             return DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
         case WM_SETTEXT: {

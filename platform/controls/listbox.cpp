@@ -379,26 +379,18 @@ LRESULT ItemMessage(HWND hwnd, ListState* state, uint32_t message, WPARAM wParam
 
 LRESULT ListProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
     auto* state = StateOf<ListState>(hwnd);
-    LRESULT handled = 0;
-    if (state && HandleFontMessage(hwnd, message, wParam, lParam, &handled))
-        return handled;
     if (!state && message != WM_NCCREATE)
         return DefWindowProc(hwnd, message, wParam, lParam);
+    LRESULT handled = 0;
+    if (HandleCommonMessage(hwnd, state, message, wParam, lParam, &handled))
+        return handled;
     if (message >= LB_ADDSTRING && message <= LB_FINDSTRINGEXACT) {
         return ItemMessage(hwnd, state, message, wParam, lParam);
     }
     switch (message) {
-        case WM_NCCREATE:
-            AttachState(hwnd, new ListState);
-            return DefWindowProc(hwnd, message, wParam, lParam);
-        case WM_NCDESTROY:
-            DetachState(hwnd);
-            return 0;
         case WM_PAINT:
             Paint(hwnd, state);
             return 0;
-        case WM_ERASEBKGND:
-            return 1;
         case WM_GETDLGCODE:
             return DLGC_WANTARROWS | DLGC_WANTCHARS;
         case WM_ENABLE:

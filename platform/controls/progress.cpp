@@ -64,23 +64,15 @@ void Paint(HWND hwnd, ProgressState* state) {
 
 LRESULT ProgressProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
     auto* state = StateOf<ProgressState>(hwnd);
-    LRESULT handled = 0;
-    if (state && HandleFontMessage(hwnd, message, wParam, lParam, &handled))
-        return handled;
     if (!state && message != WM_NCCREATE)
         return DefWindowProc(hwnd, message, wParam, lParam);
+    LRESULT handled = 0;
+    if (HandleCommonMessage(hwnd, state, message, wParam, lParam, &handled))
+        return handled;
     switch (message) {
-        case WM_NCCREATE:
-            AttachState(hwnd, new ProgressState);
-            return DefWindowProc(hwnd, message, wParam, lParam);
-        case WM_NCDESTROY:
-            DetachState(hwnd);
-            return 0;
         case WM_PAINT:
             Paint(hwnd, state);
             return 0;
-        case WM_ERASEBKGND:
-            return 1;
         case WM_ENABLE:
             InvalidateRect(hwnd, nullptr, false);
             return 0;

@@ -87,21 +87,13 @@ void Paint(HWND hwnd, StaticState* state) {
 LRESULT StaticProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
     auto* state = StateOf<StaticState>(hwnd);
     LRESULT handled = 0;
-    if (state && HandleFontMessage(hwnd, message, wParam, lParam, &handled))
+    if (HandleCommonMessage(hwnd, state, message, wParam, lParam, &handled))
         return handled;
     switch (message) {
-        case WM_NCCREATE:
-            AttachState(hwnd, new StaticState);
-            return DefWindowProc(hwnd, message, wParam, lParam);
-        case WM_NCDESTROY:
-            DetachState(hwnd);
-            return 0;
         case WM_PAINT:
             if (state)
                 Paint(hwnd, state);
             return 0;
-        case WM_ERASEBKGND:
-            return 1;
         case WM_GETDLGCODE:
             return DLGC_STATIC;
         case WM_SETTEXT: {

@@ -212,28 +212,20 @@ void SetBuddy(HWND hwnd, UpDownState* state, HWND buddy) {
 
 LRESULT UpDownProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
     auto* state = StateOf<UpDownState>(hwnd);
-    LRESULT handled = 0;
-    if (state && HandleFontMessage(hwnd, message, wParam, lParam, &handled))
-        return handled;
     if (!state && message != WM_NCCREATE)
         return DefWindowProc(hwnd, message, wParam, lParam);
+    LRESULT handled = 0;
+    if (HandleCommonMessage(hwnd, state, message, wParam, lParam, &handled))
+        return handled;
     switch (message) {
-        case WM_NCCREATE:
-            AttachState(hwnd, new UpDownState);
-            return DefWindowProc(hwnd, message, wParam, lParam);
         case WM_CREATE:
             // An automatic buddy is the sibling created just before.
             if (Style(hwnd) & UDS_AUTOBUDDY)
                 SetBuddy(hwnd, state, GetWindow(hwnd, GW_HWNDPREV));
             return 0;
-        case WM_NCDESTROY:
-            DetachState(hwnd);
-            return 0;
         case WM_PAINT:
             Paint(hwnd, state);
             return 0;
-        case WM_ERASEBKGND:
-            return 1;
         case WM_ENABLE:
             InvalidateRect(hwnd, nullptr, false);
             return 0;

@@ -5,6 +5,7 @@
 
 #include "platform/base/text_codec.h"
 #include "platform/dialogs/folder_entries.h"
+#include "platform/dialogs/folder_entry_list.h"
 #include "platform/dialogs/message_box_dialog.h"
 #include "platform/dialogs/modal_dialog.h"
 
@@ -123,15 +124,14 @@ public:
                 }
                 break;
             case kListId: {
-                int index = int(SendMessage(list_, LB_GETCURSEL, 0, 0));
-                if (index < 0 || size_t(index) >= entries_.size())
+                const FolderEntry* entry = SelectedFolderEntry(list_, entries_);
+                if (!entry)
                     break;
-                const FolderEntry& entry = entries_[size_t(index)];
-                if (code == LBN_SELCHANGE && !entry.isFolder) {
-                    SetWindowText(name_, Utf8ToRuntime(entry.utf8Name).c_str());
+                if (code == LBN_SELCHANGE && !entry->isFolder) {
+                    SetWindowText(name_, Utf8ToRuntime(entry->utf8Name).c_str());
                 } else if (code == LBN_DBLCLK) {
-                    if (entry.isFolder) {
-                        folder_ = ResolvePath(folder_, entry.utf8Name);
+                    if (entry->isFolder) {
+                        folder_ = ResolvePath(folder_, entry->utf8Name);
                         Refresh();
                     } else {
                         Confirm();
@@ -164,12 +164,7 @@ private:
 
     void Refresh() {
         entries_ = ListFolder(folder_, true, Patterns());
-        SendMessage(list_, LB_RESETCONTENT, 0, 0);
-        for (const FolderEntry& entry : entries_) {
-            std::string shown =
-                Utf8ToRuntime(entry.isFolder ? "[" + entry.utf8Name + "]" : entry.utf8Name);
-            SendMessage(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
-        }
+        ShowFolderEntries(list_, entries_);
         SetWindowText(folderLabel_, Utf8ToRuntime(folder_).c_str());
     }
 

@@ -4,6 +4,7 @@
 
 #include "platform/base/text_codec.h"
 #include "platform/dialogs/folder_entries.h"
+#include "platform/dialogs/folder_entry_list.h"
 #include "platform/dialogs/message_box_dialog.h"
 #include "platform/dialogs/modal_dialog.h"
 
@@ -62,14 +63,13 @@ public:
                 Open(ParentFolder(folder_));
                 break;
             case kListId: {
-                int index = int(SendMessage(list_, LB_GETCURSEL, 0, 0));
-                if (index < 0 || size_t(index) >= entries_.size())
+                const FolderEntry* entry = SelectedFolderEntry(list_, entries_);
+                if (!entry)
                     break;
-                const FolderEntry& entry = entries_[size_t(index)];
                 if (code == LBN_SELCHANGE && name_) {
-                    SetWindowText(name_, Utf8ToRuntime(entry.utf8Name).c_str());
-                } else if (code == LBN_DBLCLK && entry.isFolder) {
-                    Open(ResolvePath(folder_, entry.utf8Name));
+                    SetWindowText(name_, Utf8ToRuntime(entry->utf8Name).c_str());
+                } else if (code == LBN_DBLCLK && entry->isFolder) {
+                    Open(ResolvePath(folder_, entry->utf8Name));
                 }
                 break;
             }
@@ -102,12 +102,7 @@ private:
 
     void Refresh() {
         entries_ = ListFolder(folder_, request_.flags & BIF_BROWSEINCLUDEFILES, "");
-        SendMessage(list_, LB_RESETCONTENT, 0, 0);
-        for (const FolderEntry& entry : entries_) {
-            std::string shown =
-                Utf8ToRuntime(entry.isFolder ? "[" + entry.utf8Name + "]" : entry.utf8Name);
-            SendMessage(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
-        }
+        ShowFolderEntries(list_, entries_);
         SetWindowText(path_, Utf8ToRuntime(folder_).c_str());
     }
 
@@ -124,9 +119,8 @@ private:
         if (!typed.empty()) {
             path = ResolvePath(folder_, typed);
         } else {
-            int index = int(SendMessage(list_, LB_GETCURSEL, 0, 0));
-            if (index >= 0 && size_t(index) < entries_.size())
-                path = ResolvePath(folder_, entries_[size_t(index)].utf8Name);
+            if (const FolderEntry* entry = SelectedFolderEntry(list_, entries_))
+                path = ResolvePath(folder_, entry->utf8Name);
         }
         bool acceptable =
             IsFolder(path) || ((request_.flags & BIF_BROWSEINCLUDEFILES) && Exists(path));

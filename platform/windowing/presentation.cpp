@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "platform/base/text_codec.h"
 #include "platform/windowing/presenter.h"
@@ -57,16 +58,22 @@ bool OnDisplayThread() {
     return g_displayThread != 0 && g_displayThread == GetCurrentThreadId();
 }
 
-bool Snapshot(HWND hwnd, RECT* rect, std::string* title, uint32_t* style, bool* visible) {
+// What the display shows of a window, copied under the registry lock so
+// that the display is updated without holding it.
+struct WindowLook {
+    RECT rect;
+    std::string title;
+    uint32_t style;
+    bool visible;
+};
+
+// Nothing once the window is gone.
+std::optional<WindowLook> Snapshot(HWND hwnd) {
     std::lock_guard lock(RegistryLock());
     Window* w = FindLocked(hwnd);
     if (!w)
-        return false;
-    *rect = w->rect;
-    *title = RuntimeToUtf8(w->text);
-    *style = w->style;
-    *visible = w->Visible();
-    return true;
+        return std::nullopt;
+    return WindowLook{w->rect, RuntimeToUtf8(w->text), w->style, w->Visible()};
 }
 
 }  // namespace
@@ -74,13 +81,10 @@ bool Snapshot(HWND hwnd, RECT* rect, std::string* title, uint32_t* style, bool* 
 void PresenterWindowCreated(HWND topLevel) {
     if (!OnDisplayThread())
         return;
-    RECT rect;
-    std::string title;
-    uint32_t style;
-    bool visible;
-    if (!Snapshot(topLevel, &rect, &title, &style, &visible))
+    const std::optional<WindowLook> look = Snapshot(topLevel);
+    if (!look)
         return;
-    sdl::CreateFor(topLevel, rect, title, (style & WS_THICKFRAME) != 0);
+    sdl::CreateFor(topLevel, look->rect, look->title, (look->style & WS_THICKFRAME) != 0);
 }
 
 void PresenterWindowDestroyed(HWND topLevel) {
@@ -92,35 +96,23 @@ void PresenterWindowDestroyed(HWND topLevel) {
 void PresenterVisibilityChanged(HWND topLevel) {
     if (!OnDisplayThread())
         return;
-    RECT rect;
-    std::string title;
-    uint32_t style;
-    bool visible;
-    if (Snapshot(topLevel, &rect, &title, &style, &visible))
-        sdl::Show(topLevel, visible);
+    if (const std::optional<WindowLook> look = Snapshot(topLevel))
+        sdl::Show(topLevel, look->visible);
 }
 
 void PresenterGeometryChanged(HWND topLevel) {
     if (!OnDisplayThread())
         return;
-    RECT rect;
-    std::string title;
-    uint32_t style;
-    bool visible;
-    if (Snapshot(topLevel, &rect, &title, &style, &visible))
-        sdl::Place(topLevel, rect);
+    if (const std::optional<WindowLook> look = Snapshot(topLevel))
+        sdl::Place(topLevel, look->rect);
 }
 
 void PresenterTitleChanged(HWND hwnd) {
     if (!OnDisplayThread())
         return;
-    RECT rect;
-    std::string title;
-    uint32_t style;
-    bool visible;
-    if (Snapshot(hwnd, &rect, &title, &style, &visible) && !(style & WS_CHILD)) {
-        sdl::Retitle(hwnd, title);
-    }
+    const std::optional<WindowLook> look = Snapshot(hwnd);
+    if (look && !(look->style & WS_CHILD))
+        sdl::Retitle(hwnd, look->title);
 }
 
 void PresenterPump() {

@@ -34,6 +34,34 @@ void CollectDescendantsLocked(HWND hwnd, std::vector<HWND>& out) {
     }
 }
 
+// Calls `proc` for the windows `collectLocked` lists under the registry
+// lock. The list is a snapshot so that `proc` may create or destroy
+// windows; those destroyed meanwhile are skipped. Stops when `proc`
+// answers false.
+template <typename Collect>
+bool EnumerateSnapshot(WNDENUMPROC proc, LPARAM lParam, Collect collectLocked) {
+    if (!proc)
+        return false;
+    std::vector<HWND> snapshot;
+    {
+        std::lock_guard lock(RegistryLock());
+        collectLocked(snapshot);
+    }
+    for (HWND hwnd : snapshot) {
+        if (IsWindow(hwnd) && !proc(hwnd, lParam))
+            return false;
+    }
+    return true;
+}
+
+// A thread's focus or active window may have been destroyed since it was
+// recorded: forgets it then. Answers what remains recorded.
+HWND ForgetIfDestroyed(HWND& recorded) {
+    if (recorded && !IsWindow(recorded))
+        recorded = nullptr;
+    return recorded;
+}
+
 bool IsSelfOrDescendantLocked(HWND ancestor, HWND hwnd) {
     for (Window* w = FindLocked(hwnd); w;
          w = w->IsChildWindow() ? FindLocked(w->parent) : nullptr) {
@@ -520,52 +548,23 @@ ThreadId GetWindowThreadProcessId(HWND hwnd, uint32_t* processId) {
 }
 
 bool EnumWindows(WNDENUMPROC proc, LPARAM lParam) {
-    if (!proc)
-        return false;
-    std::vector<HWND> snapshot;
-    {
-        std::lock_guard lock(RegistryLock());
-        snapshot = TopLevelOrderLocked();
-    }
-    for (HWND hwnd : snapshot) {
-        if (IsWindow(hwnd) && !proc(hwnd, lParam))
-            return false;
-    }
-    return true;
+    return EnumerateSnapshot(proc, lParam,
+                             [](std::vector<HWND>& out) { out = TopLevelOrderLocked(); });
 }
 
 bool EnumThreadWindows(ThreadId thread, WNDENUMPROC proc, LPARAM lParam) {
-    if (!proc)
-        return false;
-    std::vector<HWND> snapshot;
-    {
-        std::lock_guard lock(RegistryLock());
+    return EnumerateSnapshot(proc, lParam, [thread](std::vector<HWND>& out) {
         for (HWND hwnd : TopLevelOrderLocked()) {
             Window* w = FindLocked(hwnd);
             if (w && w->thread == thread)
-                snapshot.push_back(hwnd);
+                out.push_back(hwnd);
         }
-    }
-    for (HWND hwnd : snapshot) {
-        if (IsWindow(hwnd) && !proc(hwnd, lParam))
-            return false;
-    }
-    return true;
+    });
 }
 
 bool EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM lParam) {
-    if (!proc)
-        return false;
-    std::vector<HWND> snapshot;
-    {
-        std::lock_guard lock(RegistryLock());
-        CollectDescendantsLocked(parent, snapshot);
-    }
-    for (HWND hwnd : snapshot) {
-        if (IsWindow(hwnd) && !proc(hwnd, lParam))
-            return false;
-    }
-    return true;
+    return EnumerateSnapshot(
+        proc, lParam, [parent](std::vector<HWND>& out) { CollectDescendantsLocked(parent, out); });
 }
 
 // ---- Showing and enabling ----
@@ -663,9 +662,7 @@ bool IsWindowEnabled(HWND hwnd) {
 
 HWND SetFocus(HWND hwnd) {
     ThreadState& state = CurrentThreadState();
-    if (state.focus && !IsWindow(state.focus))
-        state.focus = nullptr;
-    HWND old = state.focus;
+    HWND old = ForgetIfDestroyed(state.focus);
     if (!hwnd) {
         state.focus = nullptr;
         if (old)
@@ -695,17 +692,12 @@ HWND SetFocus(HWND hwnd) {
 }
 
 HWND GetFocus() {
-    ThreadState& state = CurrentThreadState();
-    if (state.focus && !IsWindow(state.focus))
-        state.focus = nullptr;
-    return state.focus;
+    return ForgetIfDestroyed(CurrentThreadState().focus);
 }
 
 HWND SetActiveWindow(HWND hwnd) {
     ThreadState& state = CurrentThreadState();
-    if (state.active && !IsWindow(state.active))
-        state.active = nullptr;
-    HWND old = state.active;
+    HWND old = ForgetIfDestroyed(state.active);
     if (hwnd) {
         hwnd = GetAncestor(hwnd, GA_ROOT);
         if (!hwnd || ThreadOf(hwnd) != GetCurrentThreadId())
@@ -732,10 +724,7 @@ HWND SetActiveWindow(HWND hwnd) {
 }
 
 HWND GetActiveWindow() {
-    ThreadState& state = CurrentThreadState();
-    if (state.active && !IsWindow(state.active))
-        state.active = nullptr;
-    return state.active;
+    return ForgetIfDestroyed(CurrentThreadState().active);
 }
 
 bool SetForegroundWindow(HWND hwnd) {
