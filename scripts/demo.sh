@@ -23,6 +23,9 @@ if [[ -x $bin/picbatch-convert ]]; then
   ran=1
 fi
 if [[ -x $bin/picture-batch-bench ]]; then
+  # The batch engine: six workers converting the folder through the imaging
+  # platform (which, unlike the single-file converter, does not read PCX).
+  echo "batch of samples/ to PNG with six workers:"
   "$bin/picture-batch-bench" --format png samples "$out/batch"
   ran=1
 fi
