@@ -13,10 +13,16 @@ namespace rt {
 // A type's operation look-up: the routine for an operation number, or null.
 using OperationLookup = void* (*)(int32_t operation);
 
+struct PropertyDescriptor;
+
 struct DataTypeInfo {
     const char* name;
     uint32_t flags;
     OperationLookup findOperation;
+    // The type's own properties, indexed by own property index (property
+    // number - 8, see unit_type.h); null for types without properties.
+    const PropertyDescriptor* properties = nullptr;
+    int32_t propertyCount = 0;
 };
 
 // Bits of DataTypeInfo::flags the system core tests.

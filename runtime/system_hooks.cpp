@@ -8,6 +8,7 @@ MenuBarHooks g_menuBars;
 PictureHooks g_pictures;
 SoundHooks g_sound;
 CleanupHooks g_cleanup;
+InputHooks g_input;
 
 }  // namespace
 
@@ -27,6 +28,10 @@ void SetCleanupHooks(const CleanupHooks& hooks) {
     g_cleanup = hooks;
 }
 
+void SetInputHooks(const InputHooks& hooks) {
+    g_input = hooks;
+}
+
 const NativeWindowHooks& NativeWindows() {
     return g_nativeWindows;
 }
@@ -41,6 +46,9 @@ const SoundHooks& Sound() {
 }
 const CleanupHooks& Cleanup() {
     return g_cleanup;
+}
+const InputHooks& Input() {
+    return g_input;
 }
 
 }  // namespace rt

@@ -67,16 +67,26 @@ struct CleanupHooks {
     void (*releasePlatformResources)() = nullptr;
 };
 
+// Filled by input pre-translation. The window framework's event loop calls
+// it for every message it takes, before translating and dispatching it;
+// `message` is the platform's MSG. Answers true when the message was
+// consumed and must not be dispatched.
+struct InputHooks {
+    bool (*preTranslateInput)(void* message) = nullptr;
+};
+
 void SetNativeWindowHooks(const NativeWindowHooks& hooks);
 void SetMenuBarHooks(const MenuBarHooks& hooks);
 void SetPictureHooks(const PictureHooks& hooks);
 void SetSoundHooks(const SoundHooks& hooks);
 void SetCleanupHooks(const CleanupHooks& hooks);
+void SetInputHooks(const InputHooks& hooks);
 
 const NativeWindowHooks& NativeWindows();
 const MenuBarHooks& MenuBars();
 const PictureHooks& Pictures();
 const SoundHooks& Sound();
 const CleanupHooks& Cleanup();
+const InputHooks& Input();
 
 }  // namespace rt

@@ -9,13 +9,14 @@ BUILD_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libgif-dev libdeflate-dev
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
-  libssl-dev libsqlite3-dev
+  libssl-dev libsqlite3-dev libfluidsynth-dev fonts-wqy-microhei
 )
-# Test-only: a second implementation to check our decoders and encoders against.
-TEST_PACKAGES=(imagemagick)
+# Test-only: second implementations to check our decoders, encoders and
+# sequencer against, real photographs, and a display server for window tests.
+TEST_PACKAGES=(imagemagick python3-pil python3-mido plasma-workspace-wallpapers xvfb xdotool x11-apps)
 # Optional extras for manual checks, fuzzing and benchmark baselines;
 # installed with --extras.
-EXTRA_PACKAGES=(clang libclang-rt-dev xvfb xdotool x11-apps valgrind python3-pil)
+EXTRA_PACKAGES=(clang libclang-rt-14-dev valgrind fluid-soundfont-gm hyperfine libvips-tools parallel linux-perf sox)
 
 wanted=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
 if [[ "${1:-}" == "--extras" ]]; then
