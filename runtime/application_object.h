@@ -8,8 +8,12 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "runtime/external_binding.h"
@@ -76,9 +80,52 @@ public:
     // Reports an unrecoverable runtime condition and ends the program with
     // status -1. Returns only when the application's hook handled it.
     void FatalError(const char* text, uint32_t code);
-    // The runtime's tear-down; the full order comes through CleanupHooks.
+    // The runtime's tear-down in its fixed order (runtime_shutdown.cpp). A
+    // thread other than the user-interface thread is turned away by
+    // CleanupHooks::handOffToInterfaceThread.
     void ShutdownRuntime(int32_t exitCode);
     [[noreturn]] void Exit(int32_t exitCode);
+
+    // What the end of the program needs to know and release, recorded at
+    // start-up. Set before worker threads start; read by them afterwards.
+    //
+    // The thread that runs the event loop: only it tears the runtime down.
+    // Until one is recorded, the clean-up runs on whichever thread asks.
+    void RecordInterfaceThread() { interfaceThread_.store(std::this_thread::get_id()); }
+    bool InterfaceThreadRecorded() const { return interfaceThread_.load() != std::thread::id(); }
+    bool OnInterfaceThread() const { return interfaceThread_.load() == std::this_thread::get_id(); }
+    // The runtime's own hidden top-level window, which receives the request
+    // to end the program from other threads. The object is deleted at the
+    // end (its destructor destroys the native window).
+    void SetMainHiddenWindow(NativeHandle handle, WindowObject* object) {
+        mainHiddenWindow_.store(handle);
+        mainHiddenObject_ = object;
+    }
+    NativeHandle MainHiddenWindow() const { return mainHiddenWindow_.load(); }
+    // Modules the runtime loaded for itself; closed at the end.
+    void AddLoadedLibrary(platform::LibraryHandle module) { loadedLibraries_.push_back(module); }
+    // Objects the runtime keeps until the end, then deletes.
+    void AddRuntimeObject(RuntimeObject* object) { runtimeObjects_.push_back(object); }
+    // The two platform facilities start-up may have initialised: facility 1
+    // is shut down when its marker is 1, facility 2 when its marker is
+    // non-zero; `shutdown` gets the marker.
+    using FacilityShutdown = void (*)(intptr_t marker);
+    void SetPlatformFacility(int32_t which, intptr_t marker, FacilityShutdown shutdown);
+    intptr_t PlatformMarker(int32_t which) const;
+    // An embedded control registered with the platform at start-up: undone
+    // at the end through `libraryFile`'s unregistration entry.
+    void AddEmbeddedControlRegistration(std::string name, std::string libraryFile);
+    // Where such a library file is loaded from: a path as given; a bare name
+    // from the second search directory when one is set, else from the
+    // program directory.
+    std::string EmbeddedControlLibraryPath(const std::string& libraryFile) const;
+
+    // Set once the full clean-up has begun, and once it has finished.
+    bool CleanupStarted() const { return cleanupStarted_.load(); }
+    bool CleanupFinished() const { return cleanupFinished_.load(); }
+    // Blocks until the full clean-up has finished and answers true; answers
+    // false when it has not even begun within `startGrace`.
+    bool WaitForCleanup(std::chrono::milliseconds startGrace);
 
 private:
     // Types and libraries.
@@ -134,6 +181,12 @@ private:
     void OutOfMemory(intptr_t size);
 
     void RuntimeTearDown(int32_t exitCode);
+    void ReleaseLoadedLibraries();
+    void DestroyMainHiddenWindow();
+    void DestroyRuntimeObjects();
+    void ShutDownPlatformFacility(int32_t which);
+    void UnregisterEmbeddedControls();
+    void MarkCleanupFinished();
 
     int32_t runMode_ = 0;
     FatalErrorHook fatalErrorHook_ = nullptr;
@@ -147,7 +200,19 @@ private:
     std::atomic<uintptr_t> staticEnd_{0};
     std::atomic<int32_t> eventBlockCount_{0};
     bool shutdown_ = false;
-    bool cleanupStarted_ = false;
+    std::atomic<bool> cleanupStarted_{false};
+    std::atomic<bool> cleanupFinished_{false};
+    std::mutex cleanupMutex_;
+    std::condition_variable cleanupDone_;
+    std::atomic<std::thread::id> interfaceThread_{};
+    std::atomic<NativeHandle> mainHiddenWindow_{0};
+    WindowObject* mainHiddenObject_ = nullptr;
+    std::vector<platform::LibraryHandle> loadedLibraries_;
+    std::vector<RuntimeObject*> runtimeObjects_;
+    intptr_t platformMarkers_[2] = {0, 0};
+    FacilityShutdown platformShutdowns_[2] = {nullptr, nullptr};
+    std::vector<std::string> embeddedControlNames_;
+    std::vector<std::string> embeddedControlFiles_;
     uint32_t modalWindowId_ = 0;
     uint32_t eventSourceWindow_ = 0;
     uint32_t eventSourceUnit_ = 0;

@@ -9,6 +9,7 @@ PictureHooks g_pictures;
 SoundHooks g_sound;
 CleanupHooks g_cleanup;
 InputHooks g_input;
+WindowServiceHooks g_windowServices;
 
 }  // namespace
 
@@ -32,6 +33,10 @@ void SetInputHooks(const InputHooks& hooks) {
     g_input = hooks;
 }
 
+void SetWindowServiceHooks(const WindowServiceHooks& hooks) {
+    g_windowServices = hooks;
+}
+
 const NativeWindowHooks& NativeWindows() {
     return g_nativeWindows;
 }
@@ -49,6 +54,9 @@ const CleanupHooks& Cleanup() {
 }
 const InputHooks& Input() {
     return g_input;
+}
+const WindowServiceHooks& WindowServices() {
+    return g_windowServices;
 }
 
 }  // namespace rt

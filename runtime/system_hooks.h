@@ -67,6 +67,19 @@ struct CleanupHooks {
     void (*releasePlatformResources)() = nullptr;
 };
 
+// Filled by the window framework: the bodies of the four window services
+// of the runtime (RtShowStartWindow, RtRunEventLoop, RtGetProperty,
+// RtSetProperty). Until filled, those services end the program with a
+// report that they are not available.
+struct WindowServiceHooks {
+    void (*showStartWindow)(uint32_t windowId) = nullptr;
+    void (*runEventLoop)() = nullptr;
+    uint64_t (*getProperty)(uint32_t windowId, uint32_t unitId, uint32_t property,
+                            int32_t index) = nullptr;
+    void (*setProperty)(uint32_t windowId, uint32_t unitId, uint32_t property, int32_t index,
+                        uint32_t valueLow, uint32_t valueHigh) = nullptr;
+};
+
 // Filled by input pre-translation. The window framework's event loop calls
 // it for every message it takes, before translating and dispatching it;
 // `message` is the platform's MSG. Answers true when the message was
@@ -81,6 +94,7 @@ void SetPictureHooks(const PictureHooks& hooks);
 void SetSoundHooks(const SoundHooks& hooks);
 void SetCleanupHooks(const CleanupHooks& hooks);
 void SetInputHooks(const InputHooks& hooks);
+void SetWindowServiceHooks(const WindowServiceHooks& hooks);
 
 const NativeWindowHooks& NativeWindows();
 const MenuBarHooks& MenuBars();
@@ -88,5 +102,6 @@ const PictureHooks& Pictures();
 const SoundHooks& Sound();
 const CleanupHooks& Cleanup();
 const InputHooks& Input();
+const WindowServiceHooks& WindowServices();
 
 }  // namespace rt

@@ -9,6 +9,9 @@ constexpr uint32_t kHeadSize = 24;
 constexpr uint32_t kPointerSize = sizeof(uintptr_t);
 // Offsets from T for units that are not menu items.
 constexpr uint32_t kObjectAt = 0;
+constexpr uint32_t kStyleAt = 8;
+constexpr uint32_t kExStyleAt = 12;
+constexpr uint32_t kTabOrderAt = 16;
 constexpr uint32_t kOwnedHandleAt = 24;
 constexpr uint32_t kValueCountAt = 36;
 // Offsets from U.
@@ -43,11 +46,12 @@ void PutZeros(std::vector<uint8_t>& out, size_t count) {
     out.insert(out.end(), count, 0);
 }
 
-void PutHead(std::vector<uint8_t>& out, uint32_t type, uint32_t parent, const std::string& name,
-             const std::string& second) {
+void PutHead(std::vector<uint8_t>& out, uint32_t type, uint32_t parent, const int32_t* geometry,
+             const std::string& name, const std::string& second) {
     PutWord(out, type);
     PutWord(out, parent);
-    PutZeros(out, 16);
+    for (int i = 0; i < 4; ++i)
+        PutWord(out, geometry ? uint32_t(geometry[i]) : 0);
     PutText(out, name);
     PutText(out, second);
 }
@@ -79,6 +83,7 @@ UnitEntryView::UnitEntryView(uint8_t* body, uint32_t length, bool menuItem)
     uint64_t at = uint64_t(t_) + kValueCountAt + 4 + uint64_t(Word(t_ + kValueCountAt)) * 4;
     if (!Fits(at, 4))
         return;
+    typeData_ = uint32_t(at);
     at += 4 + uint64_t(Word(uint32_t(at)));
     if (!Fits(at, 1))
         return;
@@ -155,6 +160,31 @@ void UnitEntryView::SetOwnedHandle(NativeHandle handle) {
         SetPointer(t_ + kOwnedHandleAt, handle);
 }
 
+int32_t UnitEntryView::Geometry(int index) const {
+    return valid_ && index >= 0 && index < 4 ? int32_t(Word(8 + 4 * uint32_t(index))) : 0;
+}
+
+uint32_t UnitEntryView::Style() const {
+    return valid_ && !menuItem_ ? Word(t_ + kStyleAt) : 0;
+}
+
+uint32_t UnitEntryView::ExStyle() const {
+    return valid_ && !menuItem_ ? Word(t_ + kExStyleAt) : 0;
+}
+
+int32_t UnitEntryView::TabOrder() const {
+    return valid_ && !menuItem_ ? int32_t(Word(t_ + kTabOrderAt)) : -1;
+}
+
+const uint8_t* UnitEntryView::TypeData(uint32_t* length) const {
+    if (!valid_ || menuItem_) {
+        *length = 0;
+        return nullptr;
+    }
+    *length = Word(typeData_);
+    return body_ + typeData_ + 4;
+}
+
 uint32_t UnitEntryView::Flags() const {
     return valid_ && !menuItem_ ? Word(u_ + kFlagsAt) : 0;
 }
@@ -211,9 +241,12 @@ void UnitEntryView::SetPopupHandle(NativeHandle handle) {
 
 std::vector<uint8_t> BuildUnitEntry(const UnitEntryFields& fields) {
     std::vector<uint8_t> out;
-    PutHead(out, fields.type, fields.parent, fields.name, fields.second);
+    PutHead(out, fields.type, fields.parent, fields.geometry, fields.name, fields.second);
     PutPointer(out, reinterpret_cast<uintptr_t>(fields.object));
-    PutZeros(out, 16);
+    PutWord(out, fields.style);
+    PutWord(out, fields.exStyle);
+    PutWord(out, uint32_t(fields.tabOrder));
+    PutWord(out, 0);
     PutPointer(out, fields.ownedHandle);
     PutWord(out, 0);
     PutWord(out, uint32_t(fields.values.size()));
@@ -239,7 +272,7 @@ std::vector<uint8_t> BuildUnitEntry(const UnitEntryFields& fields) {
 
 std::vector<uint8_t> BuildMenuItemEntry(const MenuItemFields& fields) {
     std::vector<uint8_t> out;
-    PutHead(out, fields.type, fields.parent, fields.name, fields.second);
+    PutHead(out, fields.type, fields.parent, nullptr, fields.name, fields.second);
     PutWord(out, uint32_t(fields.shortcut));
     PutWord(out, uint32_t(fields.level));
     PutWord(out, fields.flags);

@@ -3,12 +3,15 @@
 // other field is a 32-bit little-endian word. Layout:
 //
 //    0  type id (a LibraryTypeCode)          4  parent unit id (0: none)
-//    8  16 bytes of the window framework    24  name text, second text
+//    8  16 bytes of the window framework: left, top, width, height of the
+//       unit's window (signed 32-bit; the window unit: its client size)
+//   24  name text, second text
 //  T = the byte after the second text's terminator.
 //
 //  Units that are not menu items (the window unit among them):
 //    T+0   window object pointer (null until the unit is created)
-//    T+8   16 bytes of the window framework
+//    T+8   16 bytes of the window framework: style bits, extended style
+//          bits, tab order (-1: not reached by Tab), a reserved word
 //    T+24  native handle the unit owns (the window unit: its accelerators)
 //    T+32  framework word       T+36  count n, then n 32-bit values
 //    then  length L and L bytes of type data, then a third text
@@ -61,6 +64,8 @@ public:
     bool IsMenuItem() const { return menuItem_; }
     uint32_t TypeId() const { return Word(0); }
     uint32_t ParentId() const { return Word(4); }
+    // The window framework's layout words: left, top, width, height.
+    int32_t Geometry(int index) const;
     const char* Name() const;
     const char* SecondText() const;
 
@@ -69,6 +74,11 @@ public:
     void SetObject(WindowObject* object);
     NativeHandle OwnedHandle() const;
     void SetOwnedHandle(NativeHandle handle);
+    uint32_t Style() const;
+    uint32_t ExStyle() const;
+    int32_t TabOrder() const;
+    // The L bytes of type data: the unit's property block.
+    const uint8_t* TypeData(uint32_t* length) const;
     uint32_t Flags() const;
     void SetFlags(uint32_t flags);
     // The window unit's single handler (0 for other types).
@@ -100,8 +110,9 @@ private:
     bool valid_ = false;
     uint32_t secondText_ = 0;
     uint32_t t_ = 0;
-    uint32_t u_ = 0;       // not menu items
-    uint32_t events_ = 0;  // not menu items, not the window unit: U+16
+    uint32_t typeData_ = 0;  // not menu items: the type data's length word
+    uint32_t u_ = 0;         // not menu items
+    uint32_t events_ = 0;    // not menu items, not the window unit: U+16
     uint32_t eventCount_ = 0;
     uint32_t caption_ = 0;  // menu items
 };
@@ -110,9 +121,13 @@ private:
 struct UnitEntryFields {
     uint32_t type = 0;
     uint32_t parent = 0;
+    int32_t geometry[4] = {0, 0, 0, 0};  // left, top, width, height
     std::string name;
     std::string second;
     WindowObject* object = nullptr;
+    uint32_t style = 0;
+    uint32_t exStyle = 0;
+    int32_t tabOrder = -1;
     NativeHandle ownedHandle = 0;
     std::vector<uint32_t> values;
     std::vector<uint8_t> typeData;

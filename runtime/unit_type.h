@@ -29,25 +29,26 @@ namespace rt {
 
 // Operation numbers of a unit type (DataTypeInfo::findOperation).
 enum UnitTypeEntry : int32_t {
-    UNIT_ENTRY_CREATE = 1,            // UnitCreateRoutine
-    UNIT_ENTRY_SET_PROPERTY = 4,      // UnitSetPropertyRoutine
-    UNIT_ENTRY_SAVE_PROPERTIES = 5,   // UnitSavePropertiesRoutine
-    UNIT_ENTRY_GET_PROPERTY = 6,      // UnitGetPropertyRoutine
-    UNIT_ENTRY_CLAIMS_KEY = 8,        // UnitClaimsKeyRoutine
-    UNIT_ENTRY_NOTIFICATION = 9,      // UnitNotificationRoutine
-    UNIT_ENTRY_TAKES_ENTER = 10,      // UnitTakesEnterRoutine
-    UNIT_ENTRY_PRE_FILTER = 11,       // UnitPreFilterRoutine
+    UNIT_ENTRY_CREATE = 1,                // UnitCreateRoutine
+    UNIT_ENTRY_SET_PROPERTY = 4,          // UnitSetPropertyRoutine
+    UNIT_ENTRY_SAVE_PROPERTIES = 5,       // UnitSavePropertiesRoutine
+    UNIT_ENTRY_GET_PROPERTY = 6,          // UnitGetPropertyRoutine
+    UNIT_ENTRY_CLAIMS_KEY = 8,            // UnitClaimsKeyRoutine
+    UNIT_ENTRY_NOTIFICATION = 9,          // UnitNotificationRoutine
+    UNIT_ENTRY_TAKES_ENTER = 10,          // UnitTakesEnterRoutine
+    UNIT_ENTRY_PRE_FILTER = 11,           // UnitPreFilterRoutine
+    UNIT_ENTRY_NOTIFICATION_EVENTS = 12,  // UnitNotificationEventsRoutine
 };
 
 // Type flags (DataTypeInfo::flags) that input handling tests, besides the
 // event bits of library_info.h.
-inline constexpr uint32_t TYPE_FLAG_PRE_FILTER = 0x20;         // has entry 11
+inline constexpr uint32_t TYPE_FLAG_PRE_FILTER = 0x20;  // has entry 11
 inline constexpr uint32_t TYPE_FLAG_OPTION_BUTTON = 0x400;
-inline constexpr uint32_t TYPE_FLAG_BUTTON = 0x800;            // Enter goes to entry 10
+inline constexpr uint32_t TYPE_FLAG_BUTTON = 0x800;  // Enter goes to entry 10
 inline constexpr uint32_t TYPE_FLAG_CHECK_BOX = 0x1000;
-inline constexpr uint32_t TYPE_FLAG_LABEL = 0x2000;            // mnemonic focuses the next unit
+inline constexpr uint32_t TYPE_FLAG_LABEL = 0x2000;  // mnemonic focuses the next unit
 inline constexpr uint32_t TYPE_FLAG_NO_MNEMONIC = 0x8000;
-inline constexpr uint32_t TYPE_FLAGS_MNEMONIC = 0x7c00;        // one of these: has a caption
+inline constexpr uint32_t TYPE_FLAGS_MNEMONIC = 0x7c00;  // one of these: has a caption
 inline constexpr uint32_t TYPE_FLAG_DRAGS_WINDOW = 0x4000000;
 inline constexpr uint32_t TYPE_FLAGS_EMBEDDED_CONTROL = 0x200040;
 
@@ -61,8 +62,8 @@ struct UnitCreateArgs {
     uint32_t unitId;
     NativeHandle parent;  // the native window the unit's window is a child of
     int32_t x, y, width, height;
-    uint32_t style;    // the form's style bits for the unit's window
-    uint32_t exStyle;  // the form's extended style bits
+    uint32_t style;      // the form's style bits for the unit's window
+    uint32_t exStyle;    // the form's extended style bits
     int32_t designMode;  // 1: the form is being designed (no behaviour)
 };
 
@@ -139,18 +140,26 @@ using UnitPreFilterRoutine = int32_t (*)(WindowObject* unit, void* message);
 // Entry 9: a notification from the unit's control (the code of WM_COMMAND's
 // high word, or of WM_NOTIFY's header) -> the unit event to raise, or -1.
 using UnitNotificationRoutine = int32_t (*)(WindowObject* unit, uint32_t code);
+// Entry 12 (optional): every unit event one notification raises, in the
+// order they are raised (a user's click on a check box is its click and
+// then its change); writes at most `capacity` event numbers and answers
+// how many. A type with entry 12 answers entry 9 with the first of them;
+// whoever routes notifications asks entry 12 when the type has it, and
+// asks only one of the two for a notification.
+using UnitNotificationEventsRoutine = int32_t (*)(WindowObject* unit, uint32_t code,
+                                                  int32_t* events, int32_t capacity);
 
 // The common properties every unit has, numbers 0 to 7, kept by the window
 // framework on the unit's native window.
 enum CommonProperty : uint32_t {
-    COMMON_PROPERTY_LEFT = 0,     // x of the unit's window in its parent's client area
-    COMMON_PROPERTY_TOP = 1,      // y
-    COMMON_PROPERTY_WIDTH = 2,    // outer width in pixels
-    COMMON_PROPERTY_HEIGHT = 3,   // outer height in pixels
-    COMMON_PROPERTY_VISIBLE = 4,  // logical: shown
-    COMMON_PROPERTY_ENABLED = 5,  // logical: takes input
-    COMMON_PROPERTY_TAB_STOP = 6, // logical: reached by Tab
-    COMMON_PROPERTY_TAG = 7,      // text the application keeps with the unit
+    COMMON_PROPERTY_LEFT = 0,      // x of the unit's window in its parent's client area
+    COMMON_PROPERTY_TOP = 1,       // y
+    COMMON_PROPERTY_WIDTH = 2,     // outer width in pixels
+    COMMON_PROPERTY_HEIGHT = 3,    // outer height in pixels
+    COMMON_PROPERTY_VISIBLE = 4,   // logical: shown
+    COMMON_PROPERTY_ENABLED = 5,   // logical: takes input
+    COMMON_PROPERTY_TAB_STOP = 6,  // logical: reached by Tab
+    COMMON_PROPERTY_TAG = 7,       // text the application keeps with the unit
 };
 inline constexpr uint32_t COMMON_PROPERTY_COUNT = 8;
 
@@ -158,15 +167,15 @@ inline constexpr uint32_t COMMON_PROPERTY_COUNT = 8;
 // native window and the window's keyboard and mouse conventions, which the
 // window unit's properties set and input pre-translation reads.
 struct FormInputSettings {
-    int32_t inputDisabled = 0;    // non-zero: no application input processing
-    int32_t foreignUnits = 0;     // non-zero: other windows' native windows count as units
-    int32_t enterMovesFocus = 0;  // 1: Enter acts like Tab
-    int32_t escapeCloses = 0;     // 1: Escape closes the window
-    int32_t f1Help = 0;           // 1: F1 opens help
-    std::string helpFile;         // runtime text; empty: derived from the program name
-    int32_t helpContext = 0;      // 0: the contents
-    int32_t helpShown = 0;        // set to 1 once help was opened
-    int32_t dragAnywhere = 0;     // 1: a left press on the client area drags the window
+    int32_t inputDisabled = 0;      // non-zero: no application input processing
+    int32_t foreignUnits = 0;       // non-zero: other windows' native windows count as units
+    int32_t enterMovesFocus = 0;    // 1: Enter acts like Tab
+    int32_t escapeCloses = 0;       // 1: Escape closes the window
+    int32_t f1Help = 0;             // 1: F1 opens help
+    std::string helpFile;           // runtime text; empty: derived from the program name
+    int32_t helpContext = 0;        // 0: the contents
+    int32_t helpShown = 0;          // set to 1 once help was opened
+    int32_t dragAnywhere = 0;       // 1: a left press on the client area drags the window
     NativeHandle accelerators = 0;  // the window's accelerator table (0: none)
 };
 

@@ -14,24 +14,27 @@ namespace {
 rt::SystemCallbackSlot g_system;
 
 // The core library's data types, in type-number order (type n is entry
-// n - 1). Unit types raise events; the interface holder is a plain value.
-// Core unit types that gain behaviour fill in their own entries here.
+// n - 1). The window and the window unit raise events; the interface holder
+// is a plain value. The unit types fill in their own entries when they are
+// installed (DefineCoreType), before any window is loaded.
 constexpr int32_t kCoreTypeCount = 0x30;
 
 struct CoreTypeTable {
     rt::DataTypeInfo types[kCoreTypeCount];
-    constexpr CoreTypeTable() : types{} {
+    CoreTypeTable() : types{} {
         for (auto& type : types)
             type = {"", 0, nullptr};
         types[(rt::CORE_WINDOW_TYPE & 0xffff) - 1] = {"Window", rt::TYPE_FLAG_KIND1, nullptr};
         types[0x03 - 1] = {"WindowUnit", rt::TYPE_FLAG_KIND1, nullptr};
-        types[(rt::CORE_DIALOG_TYPE & 0xffff) - 1] = {"Dialog", rt::TYPE_FLAG_KIND1, nullptr};
+        types[(rt::CORE_DIALOG_TYPE & 0xffff) - 1] = {"Dialog", 0, nullptr};
         types[(rt::CORE_INTERFACE_HOLDER_TYPE & 0xffff) - 1] = {"InterfaceHolder", 0, nullptr};
     }
 };
-constexpr CoreTypeTable kCoreTypes;
 
-const rt::LibraryInfo kCoreLibrary = {"core", kCoreTypeCount, kCoreTypes.types, &CoreLibraryNotify};
+CoreTypeTable& CoreTypes() {
+    static CoreTypeTable table;
+    return table;
+}
 
 intptr_t KeyDigestMessage(intptr_t text, intptr_t out) {
     if (!out)
@@ -48,7 +51,18 @@ intptr_t CallSystem(int32_t message, intptr_t param1, intptr_t param2) {
 }
 
 const rt::LibraryInfo& CoreLibraryInfo() {
-    return kCoreLibrary;
+    static const rt::LibraryInfo library = {"core", kCoreTypeCount, CoreTypes().types,
+                                            &CoreLibraryNotify};
+    return library;
+}
+
+bool DefineCoreType(rt::LibraryTypeCode code, const rt::DataTypeInfo& info) {
+    uint32_t number = rt::TypeNumberOf(code);
+    if (rt::LibraryNumberOf(code) != kCoreLibraryNumber || number < 1 ||
+        number > uint32_t(kCoreTypeCount))
+        return false;
+    CoreTypes().types[number - 1] = info;
+    return true;
 }
 
 intptr_t CoreLibraryNotify(int32_t message, intptr_t param1, intptr_t param2) {

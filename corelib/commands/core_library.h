@@ -23,6 +23,11 @@ enum CoreLibraryMessage : int32_t {
 intptr_t CoreLibraryNotify(int32_t message, intptr_t param1, intptr_t param2);
 const rt::LibraryInfo& CoreLibraryInfo();
 
+// Fills the type table's entry of a core type (code 0x0001nnnn, n from 1 to
+// 0x30); false for any other code. Called while the program starts, before
+// the system reads the table.
+bool DefineCoreType(rt::LibraryTypeCode code, const rt::DataTypeInfo& info);
+
 // Sends a system message through the slot LN_SET_SYSTEM filled; answers 0
 // while it is still empty.
 intptr_t CallSystem(int32_t message, intptr_t param1 = 0, intptr_t param2 = 0);

@@ -207,8 +207,10 @@ int RunModal(HWND owner, ModalDialog& dialog, const std::string& title, int widt
         EnableWindow(root, true);
     if (IsWindow(window))
         DestroyWindow(window);
+    // The owner may belong to another thread (a worker's message box over
+    // the main window): activation is per thread, so ask the owner's.
     if (root && IsWindow(root))
-        SetActiveWindow(root);
+        SetForegroundWindow(root);
     Pump();
     return dialog.Result();
 }

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "platform/base/text_codec.h"
+#include "platform/graphics/leak_suppressions.h"
 
 namespace platform::gdi {
 namespace {
@@ -29,7 +30,15 @@ struct FaceKey {
     }
 };
 
-std::string ResolveFile(const std::string& family, bool bold, bool italic, int* index) {
+// A font file and the face within it.
+struct FaceFile {
+    std::string path;
+    int index = 0;
+    bool operator==(const FaceFile&) const = default;
+};
+
+// What fontconfig is asked for: the family, weight and slant, scalable.
+FcPattern* NewPattern(const std::string& family, bool bold, bool italic) {
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
@@ -37,28 +46,68 @@ std::string ResolveFile(const std::string& family, bool bold, bool italic, int* 
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
+    return pattern;
+}
+
+bool FileOf(FcPattern* font, FaceFile* out) {
+    FcChar8* path = nullptr;
+    if (FcPatternGetString(font, FC_FILE, 0, &path) != FcResultMatch || !path)
+        return false;
+    out->path = reinterpret_cast<const char*>(path);
+    if (FcPatternGetInteger(font, FC_INDEX, 0, &out->index) != FcResultMatch)
+        out->index = 0;
+    return true;
+}
+
+FaceFile ResolveFile(const std::string& family, bool bold, bool italic) {
+    FcPattern* pattern = NewPattern(family, bold, italic);
     FcResult result;
     FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    std::string file;
+    FaceFile file;
     if (match) {
-        FcChar8* path = nullptr;
-        if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path) {
-            file = reinterpret_cast<const char*>(path);
-        }
-        if (FcPatternGetInteger(match, FC_INDEX, 0, index) != FcResultMatch)
-            *index = 0;
+        FileOf(match, &file);
         FcPatternDestroy(match);
     }
     FcPatternDestroy(pattern);
     return file;
 }
 
+// fontconfig's fallback for a character the face lacks: the font closest to
+// the wanted family, weight and slant among those that have it (a CJK font
+// for Chinese, for instance). Empty when no installed font has it.
+FaceFile ResolveFallback(const std::string& family, bool bold, bool italic, uint32_t codepoint) {
+    FcPattern* pattern = NewPattern(family, bold, italic);
+    FcResult result;
+    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcTrue, nullptr, &result);
+    FaceFile file;
+    for (int i = 0; sorted && i < sorted->nfont; ++i) {
+        FcCharSet* charset = nullptr;
+        if (FcPatternGetCharSet(sorted->fonts[i], FC_CHARSET, 0, &charset) == FcResultMatch &&
+            FcCharSetHasChar(charset, codepoint) && FileOf(sorted->fonts[i], &file)) {
+            break;
+        }
+        file = FaceFile{};
+    }
+    if (sorted)
+        FcFontSetDestroy(sorted);
+    FcPatternDestroy(pattern);
+    return file;
+}
+
+class FreeTypeFace;
+std::unique_ptr<FreeTypeFace> OpenFace(const FaceFile& file, const std::string& family, bool bold,
+                                       bool italic);
+
 class FreeTypeFace : public SizedFace {
 public:
-    FreeTypeFace(FT_Face face, std::string file, bool emboldenWanted, bool slantWanted)
-        : face_(face), file_(std::move(file)) {
-        emboldened_ = emboldenWanted && !(face->style_flags & FT_STYLE_FLAG_BOLD);
-        slanted_ = slantWanted && !(face->style_flags & FT_STYLE_FLAG_ITALIC);
+    FreeTypeFace(FT_Face face, FaceFile file, std::string family, bool bold, bool italic)
+        : face_(face),
+          file_(std::move(file)),
+          family_(std::move(family)),
+          bold_(bold),
+          italic_(italic) {
+        emboldened_ = bold && !(face->style_flags & FT_STYLE_FLAG_BOLD);
+        slanted_ = italic && !(face->style_flags & FT_STYLE_FLAG_ITALIC);
     }
     ~FreeTypeFace() override { FT_Done_Face(face_); }
 
@@ -98,22 +147,58 @@ public:
     }
 
     const FaceMetrics& Metrics() const override { return metrics_; }
-    const std::string& File() const override { return file_; }
+    const std::string& File() const override { return file_.path; }
 
     const GlyphImage& Glyph(uint32_t codepoint) override {
         auto it = glyphs_.find(codepoint);
         if (it != glyphs_.end())
             return it->second;
         GlyphImage& image = glyphs_[codepoint];
+        // A character the face lacks is drawn, and measured, from the
+        // fallback that has it, at the same size, on the same baseline.
+        if (codepoint >= 0x20 && FT_Get_Char_Index(face_, codepoint) == 0) {
+            if (FreeTypeFace* fallback = FallbackFor(codepoint)) {
+                image = fallback->Glyph(codepoint);
+                return image;
+            }
+        }
+        Render(codepoint, image);
+        return image;
+    }
+
+private:
+    bool Has(uint32_t codepoint) const { return FT_Get_Char_Index(face_, codepoint) != 0; }
+
+    FreeTypeFace* FallbackFor(uint32_t codepoint) {
+        for (auto& fallback : fallbacks_) {
+            if (fallback->Has(codepoint))
+                return fallback.get();
+        }
+        FaceFile file = ResolveFallback(family_, bold_, italic_, codepoint);
+        if (file.path.empty() || file == file_)
+            return nullptr;
+        for (auto& fallback : fallbacks_) {
+            if (fallback->file_ == file)
+                return nullptr;  // fontconfig's claim and the font disagree
+        }
+        std::unique_ptr<FreeTypeFace> face = OpenFace(file, family_, bold_, italic_);
+        if (!face)
+            return nullptr;
+        face->Apply(metrics_.emPixels);
+        fallbacks_.push_back(std::move(face));
+        return fallbacks_.back()->Has(codepoint) ? fallbacks_.back().get() : nullptr;
+    }
+
+    void Render(uint32_t codepoint, GlyphImage& image) {
         if (FT_Load_Char(face_, codepoint, FT_LOAD_DEFAULT) != 0)
-            return image;
+            return;
         FT_GlyphSlot slot = face_->glyph;
         if (emboldened_)
             FT_GlyphSlot_Embolden(slot);
         if (slanted_)
             FT_GlyphSlot_Oblique(slot);
         if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0)
-            return image;
+            return;
         const FT_Bitmap& bitmap = slot->bitmap;
         image.left = slot->bitmap_left;
         image.top = slot->bitmap_top;
@@ -130,16 +215,20 @@ public:
                         : row[x];
             }
         }
-        return image;
     }
 
-private:
     FT_Face face_;
-    std::string file_;
+    FaceFile file_;
+    std::string family_;
+    bool bold_;
+    bool italic_;
     bool emboldened_ = false;
     bool slanted_ = false;
     FaceMetrics metrics_;
     std::unordered_map<uint32_t, GlyphImage> glyphs_;
+    // Faces of other fonts for the characters this one lacks, in the order
+    // they were first needed.
+    std::vector<std::unique_ptr<FreeTypeFace>> fallbacks_;
 };
 
 struct Engine {
@@ -156,19 +245,23 @@ Engine& TheEngine() {
     return *engine;
 }
 
+std::unique_ptr<FreeTypeFace> OpenFace(const FaceFile& file, const std::string& family, bool bold,
+                                       bool italic) {
+    FT_Face face = nullptr;
+    if (FT_New_Face(TheEngine().library, file.path.c_str(), file.index, &face) != 0)
+        return nullptr;
+    return std::make_unique<FreeTypeFace>(face, file, family, bold, italic);
+}
+
 std::unique_ptr<FreeTypeFace> Load(const std::string& family, const LOGFONT& font) {
-    Engine& engine = TheEngine();
     bool bold = font.lfWeight >= 600;
     bool italic = font.lfItalic != 0;
-    int index = 0;
-    std::string file = ResolveFile(family, bold, italic, &index);
-    if (file.empty())
+    FaceFile file = ResolveFile(family, bold, italic);
+    if (file.path.empty())
         return nullptr;
-    FT_Face face = nullptr;
-    if (FT_New_Face(engine.library, file.c_str(), index, &face) != 0)
-        return nullptr;
-    auto sized = std::make_unique<FreeTypeFace>(face, file, bold, italic);
-    sized->SetSize(font);
+    std::unique_ptr<FreeTypeFace> sized = OpenFace(file, family, bold, italic);
+    if (sized)
+        sized->SetSize(font);
     return sized;
 }
 
@@ -231,9 +324,7 @@ std::vector<uint32_t> DecodeUtf8(std::string_view text) {
 
 }  // namespace platform::gdi
 
-// fontconfig loses a few bytes while parsing its configuration files, once
-// per process; leak checking would otherwise fail every program that draws
-// text. Weak, so a program with its own list keeps it.
+// See leak_suppressions.h.
 extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
+    return platform::kPlatformLeakSuppressions;
 }

@@ -3,6 +3,7 @@
 // so a stale or foreign handle fails the call instead of touching memory.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -45,8 +46,10 @@ struct Bitmap : Object {
     std::unique_ptr<uint8_t[]> section;
     uint32_t* pixels = nullptr;
     ptrdiff_t stride = 0;
-    int selectedInto = 0;  // device contexts holding it
-    std::mutex mutex;      // held while pixels are drawn or composed
+    // Device contexts holding it. Atomic: every new memory context on every
+    // thread selects the one shared stock bitmap.
+    std::atomic<int> selectedInto{0};
+    std::mutex mutex;  // held while pixels are drawn or composed
 
     PixelView View() const { return PixelView{pixels, width, height, stride}; }
     uint32_t* Row(int y) const { return View().Row(y); }

@@ -1,14 +1,20 @@
 // The menu bar band and the pop-up menu windows, and the tracking that
 // runs while a pop-up is open: the newest pop-up holds the mouse capture
-// and hands each pointer event to the pop-up (or bar) under it.
+// and hands each pointer event to the pop-up (or bar) under it. Keys are
+// handled by menu_keyboard.cpp.
 #include <algorithm>
 #include <map>
 #include <mutex>
 
 #include "platform/menus/menu_model.h"
+#include "platform/menus/menu_tracking.h"
 
 namespace platform {
 namespace menus {
+
+std::map<HWND, BarInfo> g_bars;
+Tracking g_tracking;
+
 namespace {
 
 constexpr const char* kBarClass = "PicbatchMenuBar";
@@ -20,30 +26,6 @@ constexpr COLORREF kMenuFace = RGB(249, 249, 249);
 constexpr COLORREF kHot = RGB(204, 228, 247);
 constexpr COLORREF kText = RGB(32, 32, 32);
 constexpr COLORREF kGrey = RGB(160, 160, 160);
-
-struct BarInfo {
-    Menu* menu = nullptr;
-    HWND bar = nullptr;
-    WNDPROC original = nullptr;
-};
-std::map<HWND, BarInfo> g_bars;  // by owner window; UI thread only
-
-struct Tracking {
-    HWND owner = nullptr;
-    HWND bar = nullptr;  // the bar the menus came from, if any
-    int barItem = -1;
-    std::vector<HWND> popups;
-    bool returnCommand = false;
-    int chosen = 0;
-};
-Tracking g_tracking;
-
-void RunMenuLoop();
-
-struct PopupState {
-    Menu* menu = nullptr;
-    int hot = -1;
-};
 
 void Fill(HDC dc, const RECT& r, COLORREF color) {
     HBRUSH brush = CreateSolidBrush(color);
@@ -83,12 +65,16 @@ int RowAt(Menu* menu, int y) {
     return -1;
 }
 
+}  // namespace
+
 int RowTop(Menu* menu, int row) {
     int top = 3;
     for (int i = 0; i < row; ++i)
         top += menu->items[size_t(i)].Separator() ? kSeparatorHeight : kRowHeight;
     return top;
 }
+
+namespace {
 
 SIZE PopupSize(Menu* menu) {
     HDC dc = GetDC(nullptr);
@@ -106,6 +92,8 @@ SIZE PopupSize(Menu* menu) {
     return SIZE{std::max(120, 28 + label + (shortcut ? shortcut + 24 : 0) + 24), height};
 }
 
+}  // namespace
+
 PopupState* StateOf(HWND popup) {
     return reinterpret_cast<PopupState*>(GetWindowLongPtr(popup, GWLP_USERDATA));
 }
@@ -121,10 +109,14 @@ void ClosePopupsAfter(size_t keep) {
         SetCapture(g_tracking.popups.back());
 }
 
+namespace {
+
 void InvalidateBar() {
     if (g_tracking.bar && IsWindow(g_tracking.bar))
         InvalidateRect(g_tracking.bar, nullptr, true);
 }
+
+}  // namespace
 
 HWND OpenPopup(Menu* menu, POINT screen, int index) {
     if (!menu)
@@ -176,6 +168,8 @@ void Choose(uint32_t id) {
         SendMessage(owner, WM_COMMAND, MAKELPARAM(int(id), 0), 0);
     }
 }
+
+namespace {
 
 // Which open pop-up (deepest first) holds the screen point; -1 none.
 int PopupAt(POINT screen) {
@@ -446,6 +440,8 @@ bool IsMenuWindow(HWND hwnd) {
                                                hwnd) != g_tracking.popups.end();
 }
 
+}  // namespace
+
 // With a display a menu is modal: a click outside the menus ends it (and
 // goes no further), as does the end of the program. Pop-ups are windows of
 // their own, so the mouse capture alone cannot see such clicks.
@@ -465,10 +461,9 @@ void RunMenuLoop() {
             EndMenu();
             continue;
         }
-        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-            EndMenu();
+        // Keys drive the menu while it is open, never the window behind it.
+        if (TranslateMenuKey(&msg))
             continue;
-        }
         TranslateMessage(&msg);
         DispatchMessage(&msg);
     }
@@ -489,7 +484,6 @@ bool RegisterMenuClasses() {
     return ok;
 }
 
-}  // namespace
 }  // namespace menus
 
 using namespace menus;

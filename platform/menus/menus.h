@@ -79,6 +79,25 @@ int OpenMenuWindows(HWND* windows, int capacity);
 // Closes every open pop-up menu.
 void EndMenu();
 
+// ---- Keyboard ----
+// Drops down, for the keyboard, the bar item of `owner` whose caption has
+// the mnemonic `character` ("&F" for F or f) with its first item
+// highlighted; character 0 drops down the first bar item. A bar item
+// without a pop-up is chosen at once. Answers false when the window has no
+// bar or no enabled item has the mnemonic. With a display the call returns
+// once the menu has closed; without one the menu stays open and takes the
+// keys given to TranslateMenuKey.
+bool OpenMenuBarByKey(HWND owner, int character);
+// While a menu is open, takes a key or character message for it: Up and
+// Down move between items, Right opens a nested pop-up (or drops down the
+// next bar item), Left closes one (or drops down the previous bar item),
+// Enter or Space chooses, Escape closes one level, Alt or F10 closes the
+// menu, a letter or digit chooses the item with that mnemonic. Every
+// key-down and character message is taken while a menu is open (key-ups are
+// not: dispatching them keeps the thread's key states right); the caller
+// must not dispatch a taken message. Answers false when no menu is open.
+bool TranslateMenuKey(const MSG* msg);
+
 // ---- Accelerators ----
 inline constexpr uint8_t FVIRTKEY = 0x01;
 inline constexpr uint8_t FNOINVERT = 0x02;

@@ -160,8 +160,16 @@ private:
     bool signalled_ = false;
 };
 
-std::mutex g_registryMutex;
-std::map<ThreadId, std::shared_ptr<ThreadQueue>> g_registry;
+// The registry lives as long as the process: a thread that ends while the
+// process exits still takes its queue out, after static objects are gone.
+struct Registry {
+    std::mutex mutex;
+    std::map<ThreadId, std::shared_ptr<ThreadQueue>> queues;
+};
+Registry& TheRegistry() {
+    static auto* registry = new Registry;
+    return *registry;
+}
 std::atomic<ThreadId> g_nextThreadId{1};
 
 // Owns the calling thread's queue and takes it out of the registry when the
@@ -172,8 +180,9 @@ struct ThreadQueueHolder {
         if (!queue)
             return;
         {
-            std::lock_guard lock(g_registryMutex);
-            g_registry.erase(queue->id());
+            Registry& registry = TheRegistry();
+            std::lock_guard lock(registry.mutex);
+            registry.queues.erase(queue->id());
         }
         queue->RunSent();
     }
@@ -187,17 +196,19 @@ ThreadQueue& CurrentQueue() {
         if (t_threadId == 0)
             t_threadId = g_nextThreadId.fetch_add(1);
         auto queue = std::make_shared<ThreadQueue>(t_threadId);
-        std::lock_guard lock(g_registryMutex);
-        g_registry[queue->id()] = queue;
+        Registry& registry = TheRegistry();
+        std::lock_guard lock(registry.mutex);
+        registry.queues[queue->id()] = queue;
         t_queue.queue = std::move(queue);
     }
     return *t_queue.queue;
 }
 
 std::shared_ptr<ThreadQueue> FindQueue(ThreadId thread) {
-    std::lock_guard lock(g_registryMutex);
-    auto it = g_registry.find(thread);
-    return it == g_registry.end() ? nullptr : it->second;
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    auto it = registry.queues.find(thread);
+    return it == registry.queues.end() ? nullptr : it->second;
 }
 
 bool PeekInternal(ThreadQueue& queue, MSG* msg, HWND hwnd, uint32_t filterMin, uint32_t filterMax,
@@ -326,6 +337,19 @@ int ProcessSentMessages() {
 
 void SetThreadMessageSource(MessageSource* source) {
     CurrentQueue().source = source;
+}
+
+bool PostWorkToThread(ThreadId thread, std::function<void()> work) {
+    auto target = FindQueue(thread);
+    if (!target)
+        return false;
+    auto item = std::make_shared<SentWork>();
+    item->work = [work = std::move(work)]() -> intptr_t {
+        work();
+        return 0;
+    };
+    target->QueueSend(std::move(item));
+    return true;
 }
 
 intptr_t SendToThread(ThreadId thread, const std::function<intptr_t()>& work) {

@@ -79,6 +79,12 @@ bool InputReady();
 // thread is the caller. Answers 0 without running it when the thread has no
 // queue or ends before running it.
 intptr_t SendToThread(ThreadId thread, const std::function<intptr_t()>& work);
+// Queues `work` to run on `thread` at its next peek, get or wait, like a
+// send whose sender does not wait (so a thread that must never block, such
+// as the display's, can hand work to a window's thread). False when the
+// thread has no queue. Work still queued when the thread ends runs while
+// its queue is torn down, after the thread's own code has finished.
+bool PostWorkToThread(ThreadId thread, std::function<void()> work);
 // Runs the sends waiting for the calling thread; answers how many ran.
 int ProcessSentMessages();
 

@@ -282,6 +282,15 @@ void RoutePointer(HWND topLevel, int x, int y, PointerEvent event, MouseButton b
         return;
     if (DragWithPointer(topLevel, screen, event, button))
         return;
+    // A window under a modal dialog takes no pointer input; pressing on it
+    // brings the dialog forward.
+    if (!TakesInput(topLevel)) {
+        if (event == PointerEvent::Down) {
+            if (HWND dialog = EnabledOwnedPopup(topLevel))
+                PresenterRaise(dialog);
+        }
+        return;
+    }
     HWND target = GetCapture();
     if (!target || GetAncestor(target, GA_ROOT) != topLevel) {
         target = ChildWindowFromPoint(topLevel, POINT{x, y});
@@ -404,7 +413,7 @@ void RouteKey(uint8_t vk, bool down, bool repeat) {
         cursor = s.cursor;
     }
     HWND target = KeyboardTarget();
-    if (!target)
+    if (!target || !TakesInput(target))
         return;
     bool system = (alt && !control) || vk == VK_F10 || vk == VK_MENU;
     uint32_t message =
@@ -421,7 +430,7 @@ void RouteKey(uint8_t vk, bool down, bool repeat) {
 
 void RouteCharacterBytes(std::string_view runtimeBytes) {
     HWND target = KeyboardTarget();
-    if (!target)
+    if (!target || !TakesInput(target))
         return;
     POINT cursor;
     GetCursorPos(&cursor);

@@ -1,24 +1,33 @@
 // Internal: where top-level windows are shown. With a display every
-// top-level window of the display thread is a real SDL2 window whose
-// surface shows the composed window; without one nothing is shown and the
-// window layer works the same in memory.
+// top-level window, whatever thread made it, is a real SDL2 window owned by
+// the display thread, which shows the composed window and hands input back
+// to the window's own thread; without one nothing is shown and the window
+// layer works the same in memory.
 #pragma once
 
 #include "platform/windowing/window_registry.h"
 
 namespace platform::win {
 
-// Called on the window's thread after the change.
+// Called on the window's thread after the change. Creation waits until the
+// display window exists; the others only queue the change for the display.
 void PresenterWindowCreated(HWND topLevel);
 void PresenterWindowDestroyed(HWND topLevel);
 void PresenterVisibilityChanged(HWND topLevel);
 void PresenterGeometryChanged(HWND topLevel);
 void PresenterTitleChanged(HWND hwnd);
-// Turns display events into messages and shows windows whose pixels
-// changed; called by the thread's message source at every peek or get.
+void PresenterTopmostChanged(HWND topLevel);
+// The window became its thread's active window: it comes to the front
+// (unless the display itself made it active).
+void PresenterActivated(HWND topLevel);
+// Brings a window to the front of the display.
+void PresenterRaise(HWND topLevel);
+// Some window's pixels changed (any thread).
+void PresenterContentChanged();
+// Brings the display's pending events for the calling thread's windows
+// into its queue; called by the thread's message source at every peek or
+// get.
 void PresenterPump();
-// Milliseconds until the display wants polling again (-1: never).
-int PresenterWakeMs();
 
 // Composes a window and its visible descendants into a new bitmap.
 HBITMAP ComposeWindow(HWND hwnd);
@@ -27,7 +36,7 @@ HBITMAP ComposeWindow(HWND hwnd);
 bool TakeDirty(HWND topLevel);
 
 // Input as the display or an injector delivers it, at client coordinates of
-// a top-level window.
+// a top-level window. Called on the window's own thread.
 enum class PointerEvent { Move, Down, Up, Wheel };
 void RoutePointer(HWND topLevel, int x, int y, PointerEvent event, MouseButton button,
                   int wheelDelta, int clicks);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "platform/windowing/presenter.h"
@@ -26,6 +27,14 @@ bool InRange(uint32_t message, uint32_t low, uint32_t high) {
     return (low == 0 && high == 0) || (message >= low && message <= high);
 }
 
+// Whether the calling thread's source exists: work the display queued for
+// a thread may run while the thread ends, after its source has gone.
+// (Trivially destructible, so still readable then.)
+thread_local bool t_sourceInstalled = false;
+thread_local bool t_sourceGone = false;
+// The window whose display change the calling thread is carrying out.
+thread_local HWND t_followingDisplay = nullptr;
+
 class WindowMessageSource : public MessageSource {
 public:
     std::vector<Timer> timers;
@@ -33,9 +42,22 @@ public:
     // paint and timers, so a character made by TranslateMessage (posted)
     // arrives before the key release that follows its key press.
     std::deque<MSG> input;
+    // What the display saw happen to this thread's windows, not yet turned
+    // into input.
+    std::deque<std::function<void()>> displayEvents;
     uintptr_t nextThreadTimerId = 1;
 
-    void Pump() override { PresenterPump(); }
+    ~WindowMessageSource() override { t_sourceGone = true; }
+
+    void Pump() override {
+        PresenterPump();
+        // One at a time: an event may run a nested message loop that pumps.
+        while (!displayEvents.empty()) {
+            std::function<void()> event = std::move(displayEvents.front());
+            displayEvents.pop_front();
+            event();
+        }
+    }
 
     bool Generate(MSG* msg, HWND hwnd, uint32_t low, uint32_t high, bool remove) override {
         for (auto it = input.begin(); it != input.end(); ++it) {
@@ -76,9 +98,9 @@ public:
     }
 
     int NextWakeMs() override {
-        if (!input.empty())
+        if (!input.empty() || !displayEvents.empty())
             return 0;
-        int wait = PresenterWakeMs();
+        int wait = -1;
         auto now = Clock::now();
         for (const Timer& t : timers) {
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(t.due - now).count();
@@ -113,15 +135,20 @@ WindowMessageSource& Source() {
 struct ThreadEndGuard {
     ~ThreadEndGuard() {
         ThreadId thread = GetCurrentThreadId();
-        std::lock_guard lock(RegistryLock());
         std::vector<HWND> doomed;
-        for (HWND top : TopLevelOrderLocked()) {
-            Window* w = FindLocked(top);
-            if (w && w->thread == thread)
-                doomed.push_back(top);
+        {
+            std::lock_guard lock(RegistryLock());
+            for (HWND top : TopLevelOrderLocked()) {
+                Window* w = FindLocked(top);
+                if (w && w->thread == thread)
+                    doomed.push_back(top);
+            }
+            for (HWND top : doomed)
+                RemoveTreeLocked(top);
         }
+        // Their display windows go too.
         for (HWND top : doomed)
-            RemoveTreeLocked(top);
+            PresenterWindowDestroyed(top);
     }
     static void RemoveTreeLocked(HWND hwnd) {
         Window* w = FindLocked(hwnd);
@@ -136,15 +163,33 @@ struct ThreadEndGuard {
 };
 
 void EnsureThreadSource() {
-    thread_local bool installed = false;
-    if (!installed) {
+    if (!t_sourceInstalled) {
         SetThreadMessageSource(&Source());
         // Made after the thread's queue, so it is torn down before the queue
         // runs the sends left waiting.
         thread_local ThreadEndGuard guard;
         (void)guard;
-        installed = true;
+        t_sourceInstalled = true;
     }
+}
+
+void QueueDisplayEvent(ThreadId thread, std::function<void()> event) {
+    PostWorkToThread(thread, [event = std::move(event)]() mutable {
+        if (t_sourceInstalled && !t_sourceGone)
+            Source().displayEvents.push_back(std::move(event));
+    });
+}
+
+DisplayChangeScope::DisplayChangeScope(HWND topLevel) : previous_(t_followingDisplay) {
+    t_followingDisplay = topLevel;
+}
+
+DisplayChangeScope::~DisplayChangeScope() {
+    t_followingDisplay = previous_;
+}
+
+bool FollowingDisplay(HWND topLevel) {
+    return topLevel && t_followingDisplay == topLevel;
 }
 
 void DeliverInput(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam, POINT screen) {

@@ -13,17 +13,16 @@ namespace platform {
 namespace win {
 namespace {
 
-std::mutex g_dirtyMutex;
-std::set<HWND> g_dirty;
-
-void CollectDescendants(HWND hwnd, std::vector<HWND>& out) {
-    Window* w = FindLocked(hwnd);
-    if (!w)
-        return;
-    for (HWND child : w->children) {
-        out.push_back(child);
-        CollectDescendants(child, out);
-    }
+// Top-level windows whose pixels changed since the display last showed
+// them. Never destroyed: the display thread may still look at them while
+// the process exits.
+std::mutex& DirtyMutex() {
+    static auto* mutex = new std::mutex();
+    return *mutex;
+}
+std::set<HWND>& Dirty() {
+    static auto* dirty = new std::set<HWND>();
+    return *dirty;
 }
 
 bool VisibleLocked(const Window* w) {
@@ -72,6 +71,10 @@ HBITMAP ScreenSurface() {
 
 }  // namespace
 
+void InvalidateTree(HWND hwnd) {
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 void CreateSurfaceLocked(Window& w) {
     w.surface = CreateBitmap(std::max(1, w.Width()), std::max(1, w.Height()), 1, 32, nullptr);
 }
@@ -113,13 +116,16 @@ void MarkDirty(HWND hwnd) {
     }
     if (!root)
         return;
-    std::lock_guard lock(g_dirtyMutex);
-    g_dirty.insert(root);
+    {
+        std::lock_guard lock(DirtyMutex());
+        Dirty().insert(root);
+    }
+    PresenterContentChanged();
 }
 
 bool TakeDirty(HWND topLevel) {
-    std::lock_guard lock(g_dirtyMutex);
-    return g_dirty.erase(topLevel) > 0;
+    std::lock_guard lock(DirtyMutex());
+    return Dirty().erase(topLevel) > 0;
 }
 
 HWND FindWindowToPaint(HWND filter) {
@@ -136,7 +142,7 @@ HWND FindWindowToPaint(HWND filter) {
         if (WantsPaint(*w))
             return top;
         std::vector<HWND> descendants;
-        CollectDescendants(top, descendants);
+        CollectDescendantsLocked(top, descendants);
         for (HWND d : descendants) {
             Window* dw = FindLocked(d);
             if (dw && dw->thread == thread && WantsPaint(*dw) && VisibleLocked(dw))
@@ -170,7 +176,7 @@ bool RedrawWindow(HWND hwnd, const RECT* rect, HRGN, uint32_t flags) {
         if (!w)
             return false;
         if ((flags & RDW_ALLCHILDREN) && !(flags & RDW_NOCHILDREN))
-            CollectDescendants(hwnd, targets);
+            CollectDescendantsLocked(hwnd, targets);
         for (HWND t : targets) {
             Window* tw = FindLocked(t);
             if (!tw)

@@ -53,12 +53,12 @@ HWND AddWindowLocked(std::unique_ptr<Window> window) {
     // reach a later window that happens to reuse its memory.
     auto handle = reinterpret_cast<HWND>(uintptr_t(0x10000) + (r.nextSerial++ << 4));
     window->handle = handle;
-    if (Window* parent = FindLocked(window->parent)) {
+    Window* parent = FindLocked(window->parent);
+    if (parent)
         parent->children.push_back(handle);
-    } else {
-        r.topLevel.insert(r.topLevel.begin(), handle);
-    }
     r.windows[handle] = std::move(window);
+    if (!parent)
+        PlaceInZOrderLocked(handle, HWND_TOP);
     return handle;
 }
 
@@ -104,6 +104,63 @@ POINT ScreenOriginLocked(const Window& w) {
         current = parent;
     }
     return origin;
+}
+
+void CollectDescendantsLocked(HWND hwnd, std::vector<HWND>& out) {
+    Window* w = FindLocked(hwnd);
+    if (!w)
+        return;
+    for (HWND child : w->children) {
+        out.push_back(child);
+        CollectDescendantsLocked(child, out);
+    }
+}
+
+bool IsSelfOrDescendantLocked(HWND ancestor, HWND hwnd) {
+    for (Window* w = FindLocked(hwnd); w;
+         w = w->IsChildWindow() ? FindLocked(w->parent) : nullptr) {
+        if (w->handle == ancestor)
+            return true;
+    }
+    return false;
+}
+
+void PlaceInZOrderLocked(HWND hwnd, HWND insertAfter) {
+    Window* w = FindLocked(hwnd);
+    if (!w)
+        return;
+    Window* parent = w->IsChildWindow() ? FindLocked(w->parent) : nullptr;
+    std::vector<HWND>& siblings = parent ? parent->children : TopLevelOrderLocked();
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), hwnd), siblings.end());
+    auto topmost = [](HWND h) {
+        Window* s = FindLocked(h);
+        return s && !s->IsChildWindow() && (s->exStyle & WS_EX_TOPMOST);
+    };
+    // Where the window's band begins and ends among its siblings: topmost
+    // top-level windows come first, then the rest.
+    auto bandBegin = siblings.begin(), bandEnd = siblings.end();
+    if (!parent) {
+        auto firstOrdinary = std::find_if_not(siblings.begin(), siblings.end(), topmost);
+        if (topmost(hwnd)) {
+            bandEnd = firstOrdinary;
+        } else {
+            bandBegin = firstOrdinary;
+        }
+    }
+    auto at = bandBegin;
+    if (insertAfter == HWND_BOTTOM) {
+        at = bandEnd;
+    } else if (insertAfter != HWND_TOP) {
+        auto after = std::find(bandBegin, bandEnd, insertAfter);
+        at = after == bandEnd ? bandBegin : after + 1;
+    }
+    siblings.insert(at, hwnd);
+}
+
+ThreadId ThreadOf(HWND hwnd) {
+    std::lock_guard lock(RegistryLock());
+    Window* w = FindLocked(hwnd);
+    return w ? w->thread : 0;
 }
 
 }  // namespace win

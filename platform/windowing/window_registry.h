@@ -4,6 +4,7 @@
 // so callers look it up again afterwards.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -63,6 +64,15 @@ std::string UpperCase(std::string_view text);
 
 // The top-level window a window sits in (itself for a top-level window).
 HWND RootLocked(HWND hwnd);
+// Pre-order list of a window's descendants (not the window itself).
+void CollectDescendantsLocked(HWND hwnd, std::vector<HWND>& out);
+bool IsSelfOrDescendantLocked(HWND ancestor, HWND hwnd);
+// Moves a window among its siblings: HWND_TOP, HWND_BOTTOM or after a
+// sibling. Top-level windows with WS_EX_TOPMOST stay ahead of the others,
+// whatever the request.
+void PlaceInZOrderLocked(HWND hwnd, HWND insertAfter);
+// The thread a window belongs to (0 for no window).
+ThreadId ThreadOf(HWND hwnd);
 // Offset of a window's client origin on the screen.
 POINT ScreenOriginLocked(const Window& w);
 
@@ -87,6 +97,7 @@ ThreadState& CurrentThreadState();
 void EnsureThreadSource();
 
 // Paint bookkeeping, implemented by the painting module.
+void InvalidateTree(HWND hwnd);
 void CreateSurfaceLocked(Window& w);
 void ResizeSurfaceLocked(Window& w);
 void ReleaseSurfacesLocked(Window& w);
@@ -98,6 +109,31 @@ HWND FindWindowToPaint(HWND filter);
 void DeliverInput(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam, POINT screen);
 // Timers, implemented by the thread source.
 void KillWindowTimers(HWND hwnd);
+// Runs `event` on `thread` at its next peek or get (dropped when the thread
+// has ended). The display hands a window's input to its thread this way.
+void QueueDisplayEvent(ThreadId thread, std::function<void()> event);
+// While alive, changes to `topLevel` on the calling thread come from the
+// display itself (the window manager moved it, gave it the keyboard) and
+// are not sent back to it.
+class DisplayChangeScope {
+public:
+    explicit DisplayChangeScope(HWND topLevel);
+    ~DisplayChangeScope();
+    DisplayChangeScope(const DisplayChangeScope&) = delete;
+    DisplayChangeScope& operator=(const DisplayChangeScope&) = delete;
+
+private:
+    HWND previous_;
+};
+bool FollowingDisplay(HWND topLevel);
+
+// Activation, implemented by the activation module.
+void ForgetForegroundWindow(HWND hwnd);
+// Whether input may reach a window: it and its top-level window are enabled.
+bool TakesInput(HWND hwnd);
+// The newest visible, enabled window owned by a top-level window (its open
+// dialog), or null.
+HWND EnabledOwnedPopup(HWND owner);
 
 // Capture and pointer tracking, implemented by the input module.
 void ForgetInputWindow(HWND hwnd);

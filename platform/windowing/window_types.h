@@ -160,6 +160,10 @@ inline constexpr int SW_RESTORE = 9;
 // SetWindowPos.
 inline const HWND HWND_TOP = nullptr;
 inline const HWND HWND_BOTTOM = reinterpret_cast<HWND>(1);
+// A top-level window placed with HWND_TOPMOST gains WS_EX_TOPMOST and stays
+// above every window without it; HWND_NOTOPMOST takes that away.
+inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(intptr_t(-1));
+inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(intptr_t(-2));
 inline constexpr uint32_t SWP_NOSIZE = 0x0001;
 inline constexpr uint32_t SWP_NOMOVE = 0x0002;
 inline constexpr uint32_t SWP_NOZORDER = 0x0004;

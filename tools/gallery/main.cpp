@@ -4,14 +4,20 @@
 //   picbatch-gallery --screenshot FILE    draw in memory, write FILE, exit
 //   --headless                            never open the display
 //   --close-after MS                      close the window after MS ms
+//   --skin N                              instead, every skinned control in
+//                                         every state, in colour scheme N
+//                                         (1 blue, 2 olive green, 3 silver;
+//                                         0 the platform's own look)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "libs/desktop/skin/skin_library.h"
 #include "platform/controls/control_gallery.h"
 #include "platform/windowing/windows.h"
 #include "tools/gallery/gallery_painter.h"
+#include "tools/gallery/skin_sheet.h"
 
 using namespace platform;
 
@@ -52,8 +58,52 @@ LRESULT GalleryProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: picbatch-gallery [--headless] [--screenshot FILE] [--close-after MS]\n");
+                 "usage: picbatch-gallery [--headless] [--screenshot FILE] [--close-after MS] "
+                 "[--skin N]\n"
+                 "  --skin N  the skinned controls in scheme N (1 blue, 2 olive green, 3 silver,\n"
+                 "            0 unskinned)\n"
+                 "exit status: 0 done, 1 the window or the screenshot failed, 2 bad usage\n");
     return 2;
+}
+
+// The controls with their menu bar fill the window; the primitives sit to
+// their right, inside the controls' panel.
+HWND CreateControlGalleryWindow() {
+    HWND window =
+        CreateWindowEx(0, "PicbatchGallery", "picbatch gallery", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                       80, 60, kControlsWidth + kPrimitivesWidth, kPrimitivesHeight + 40, nullptr,
+                       nullptr, nullptr, nullptr);
+    HWND panel = window ? FillControlGallery(window) : nullptr;
+    HWND primitives = panel ? CreateWindowEx(0, "PicbatchPrimitives", "", WS_CHILD | WS_VISIBLE,
+                                             kControlsWidth, 0, kPrimitivesWidth, kPrimitivesHeight,
+                                             panel, nullptr, nullptr, nullptr)
+                            : nullptr;
+    return primitives ? window : nullptr;
+}
+
+// The skin sheet in a window of its own, skinned the way the application
+// skins its start window: once its controls exist, on their thread.
+HWND CreateSkinSheetWindow(int scheme) {
+    HWND window = CreateWindowEx(0, "PicbatchGallery", "picbatch gallery: skin",
+                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, 80, 60, gallery::kSkinSheetWidth,
+                                 gallery::kSkinSheetHeight, nullptr, nullptr, nullptr, nullptr);
+    HWND panel = window ? gallery::FillSkinSheet(window) : nullptr;
+    if (!panel)
+        return nullptr;
+    rt::ArgRecord arg = rt::ArgRecord::Int(scheme);
+    rt::ResultSlot result;
+    desktop::SetSkinScheme(&result, 1, &arg);
+    gallery::ShowSkinSheetStates(panel);
+    return window;
+}
+
+bool ParseScheme(const char* text, int* scheme) {
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    if (!*text || *end || value < 0 || value > 3)
+        return false;
+    *scheme = int(value);
+    return true;
 }
 
 }  // namespace
@@ -62,6 +112,7 @@ int main(int argc, char** argv) {
     std::string screenshot;
     bool headless = false;
     int closeAfter = 0;
+    int skinScheme = -1;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--headless")) {
             headless = true;
@@ -69,6 +120,12 @@ int main(int argc, char** argv) {
             screenshot = argv[++i];
         } else if (!std::strcmp(argv[i], "--close-after") && i + 1 < argc) {
             closeAfter = std::atoi(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--skin") && i + 1 < argc) {
+            if (!ParseScheme(argv[++i], &skinScheme)) {
+                std::fprintf(stderr, "picbatch-gallery: --skin %s: the scheme is 0, 1, 2 or 3\n",
+                             argv[i]);
+                return 2;
+            }
         } else {
             return Usage();
         }
@@ -95,18 +152,9 @@ int main(int argc, char** argv) {
     primitivesClass.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
     RegisterClass(&primitivesClass);
 
-    // The controls with their menu bar fill the window; the primitives sit
-    // to their right, inside the controls' panel.
     HWND window =
-        CreateWindowEx(0, "PicbatchGallery", "picbatch gallery", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                       80, 60, kControlsWidth + kPrimitivesWidth, kPrimitivesHeight + 40, nullptr,
-                       nullptr, nullptr, nullptr);
-    HWND panel = window ? FillControlGallery(window) : nullptr;
-    HWND primitives = panel ? CreateWindowEx(0, "PicbatchPrimitives", "", WS_CHILD | WS_VISIBLE,
-                                             kControlsWidth, 0, kPrimitivesWidth, kPrimitivesHeight,
-                                             panel, nullptr, nullptr, nullptr)
-                            : nullptr;
-    if (!primitives) {
+        skinScheme >= 0 ? CreateSkinSheetWindow(skinScheme) : CreateControlGalleryWindow();
+    if (!window) {
         std::fprintf(stderr, "picbatch-gallery: cannot create the window\n");
         return 1;
     }

@@ -1,0 +1,41 @@
+// What the caption-bearing painters (push button, check box, radio button,
+// group box) share: the scheme to paint in, the background the parent gave
+// the control, its caption and font, and the caption colour.
+#pragma once
+
+#include <string>
+
+#include "libs/desktop/skin/drawing.h"
+#include "libs/desktop/skin/paint_buffer.h"
+
+namespace desktop::skin {
+
+// The calling thread's scheme (the blue one when none is set).
+int32_t PaintScheme();
+
+// Fills the client area with the parent's background brush from the
+// record (the button face before the control's first erase message).
+void FillBackground(HDC dc, const RECT& client, const SkinRecord& record);
+
+// The caption, at most 256 characters.
+std::string ReadCaption(HWND window);
+
+// Selects the control's font (its WM_GETFONT answer, or the default GUI
+// font) for as long as it lives.
+class SelectedFont {
+public:
+    SelectedFont(HDC dc, HWND window);
+    ~SelectedFont();
+    SelectedFont(const SelectedFont&) = delete;
+    SelectedFont& operator=(const SelectedFont&) = delete;
+
+private:
+    HDC dc_;
+    platform::HGDIOBJ previous_;
+};
+
+// The platform's gray-text colour for a disabled control, otherwise the
+// text colour the parent left.
+COLORREF CaptionColor(const SkinRecord& record);
+
+}  // namespace desktop::skin
