@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/external_routines.h"
 #include "corelib/commands/core_library.h"
+#include "corelib/sound/sound_hooks.h"
 #include "corelib/units/core_unit_types.h"
 #include "libs/desktop/droptarget/drop_target_library.h"
 #include "libs/desktop/shell/shell_library.h"
@@ -47,6 +48,7 @@ void StartRuntime(MessageBoxes boxes) {
     rt::InstallInputHooks();
     rt::InstallMenuBarHooks();
     rt::InstallCleanupHooks();
+    corelib::InstallSoundHooks();
     rt::StartRuntimeSystem();
     app::InstallExternalRoutines();
     int32_t count = 0;
