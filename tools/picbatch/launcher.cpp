@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/external_routines.h"
 #include "corelib/commands/core_library.h"
+#include "corelib/pictures/picture_hooks.h"
 #include "corelib/sound/sound_hooks.h"
 #include "corelib/units/core_unit_types.h"
 #include "libs/desktop/droptarget/drop_target_library.h"
@@ -49,6 +50,7 @@ void StartRuntime(MessageBoxes boxes) {
     rt::InstallMenuBarHooks();
     rt::InstallCleanupHooks();
     corelib::InstallSoundHooks();
+    corelib::InstallPictureHooks();
     rt::StartRuntimeSystem();
     app::InstallExternalRoutines();
     int32_t count = 0;

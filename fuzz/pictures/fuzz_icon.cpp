@@ -1,0 +1,6 @@
+#include "fuzz_record_check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    pictures_fuzz::CheckLoad(data, size, corelib::PICTURE_ICO);
+    return 0;
+}
