@@ -36,27 +36,98 @@ bool RefuseWhileRunning() {
     return true;
 }
 
-// Fills OutputBases: each listed name's base, or the whole name with a dot
-// when an earlier name has the same base (both outputs are kept). A name
-// without a dot has no base; it is named after the whole name as well.
+// Sorts the 1-based positions 1..n of `keys` (an array of texts) by their
+// text, positions of equal texts in list order: a bottom-up merge sort, so
+// a list of a million names costs n log n comparisons.
+rt::ArrayBlock* SortedPositions(rt::ArrayBlock* keys, int64_t n) {
+    rt::ArrayBlock* order = rt::EmptyArray();
+    rt::ArrayBlock* spare = rt::EmptyArray();
+    Redimension(&order, n, sizeof(int32_t), false);
+    Redimension(&spare, n, sizeof(int32_t), false);
+    for (int64_t i = 1; i <= n; ++i)
+        WriteElement<int32_t>(order, i, int32_t(i));
+    for (int64_t width = 1; width < n; width = width * 2) {
+        for (int64_t left = 1; left <= n; left = left + 2 * width) {
+            int64_t middle = left + width < n + 1 ? left + width : n + 1;
+            int64_t right = left + 2 * width < n + 1 ? left + 2 * width : n + 1;
+            int64_t a = left;
+            int64_t b = middle;
+            for (int64_t k = left; k < right; ++k) {
+                bool takeA = a < middle;
+                if (takeA && b < right) {
+                    rt::Text textA = ReadElement<rt::Text>(keys, ReadElement<int32_t>(order, a));
+                    rt::Text textB = ReadElement<rt::Text>(keys, ReadElement<int32_t>(order, b));
+                    takeA = CompareText(textA, textB) <= 0;
+                }
+                if (takeA) {
+                    WriteElement<int32_t>(spare, k, ReadElement<int32_t>(order, a));
+                    a = a + 1;
+                } else {
+                    WriteElement<int32_t>(spare, k, ReadElement<int32_t>(order, b));
+                    b = b + 1;
+                }
+            }
+        }
+        rt::ArrayBlock* swap = order;
+        order = spare;
+        spare = swap;
+    }
+    ReleaseArray(&spare, false);
+    return order;
+}
+
+// Replaces the text at position `i` of `texts` (releasing the old one).
+void ReplaceText(rt::ArrayBlock* texts, int64_t i, rt::Text text) {
+    rt::Text old = ReadElement<rt::Text>(texts, i);
+    if (old)
+        rt::RtFree(old);
+    WriteElement<rt::Text>(texts, i, text);
+}
+
+// Fills OutputBases, so that no two listed files are written to one output:
+// each name's base; or, when an earlier listed name has the same base, the
+// whole name and a dot (photo.jpg and photo.bmp become photo.png and
+// photo.bmp.png). A name without a dot is named the same way. What still
+// meets an earlier output (the same name dropped twice) gets its list
+// position added.
 void ChooseOutputBases() {
     int64_t n = FileList ? int64_t(FileList->elementCount()) : 0;
-    for (int64_t i = 1; i <= n; ++i) {
-        rt::Text name = ReadElement<rt::Text>(FileList, i);
-        rt::Text base = BaseOf(name);
-        bool taken = base == nullptr;
-        for (int64_t j = 1; j < i && !taken; ++j) {
-            if (CompareText(ReadElement<rt::Text>(OutputBases, j), base) == 0)
-                taken = true;
-        }
-        if (taken) {
-            rt::Text whole = Concat({name, DOT});
-            if (base)
-                rt::RtFree(base);
-            base = whole;
-        }
-        Append<rt::Text>(&OutputBases, base);
+    Redimension(&OutputBases, n, sizeof(rt::Text), true);
+    for (int64_t i = 1; i <= n; ++i)
+        WriteElement<rt::Text>(OutputBases, i, BaseOf(ReadElement<rt::Text>(FileList, i)));
+    rt::ArrayBlock* order = SortedPositions(OutputBases, n);
+    rt::ArrayBlock* taken = rt::EmptyArray();
+    Redimension(&taken, n, sizeof(int32_t), false);
+    for (int64_t k = 1; k <= n; ++k) {
+        int32_t i = ReadElement<int32_t>(order, k);
+        rt::Text base = ReadElement<rt::Text>(OutputBases, i);
+        bool repeated = k > 1 && CompareText(ReadElement<rt::Text>(
+                                                 OutputBases, ReadElement<int32_t>(order, k - 1)),
+                                             base) == 0;
+        if (!base || repeated)
+            WriteElement<int32_t>(taken, i, 1);
     }
+    for (int64_t i = 1; i <= n; ++i) {
+        if (ReadElement<int32_t>(taken, i) == 1)
+            ReplaceText(OutputBases, i, Concat({ReadElement<rt::Text>(FileList, i), DOT}));
+    }
+    ReleaseArray(&order, false);
+    order = SortedPositions(OutputBases, n);
+    int32_t first = n > 0 ? ReadElement<int32_t>(order, 1) : 0;
+    for (int64_t k = 2; k <= n; ++k) {
+        int32_t i = ReadElement<int32_t>(order, k);
+        if (CompareText(ReadElement<rt::Text>(OutputBases, first),
+                        ReadElement<rt::Text>(OutputBases, i)) != 0) {
+            first = i;
+            continue;
+        }
+        rt::Text position = TextOf(CallCore(&corelib::ToText, {IntArgument(i)}));
+        ReplaceText(OutputBases, i,
+                    Concat({ReadElement<rt::Text>(FileList, i), DOT, position, DOT}));
+        rt::RtFree(position);
+    }
+    ReleaseArray(&order, false);
+    ReleaseArray(&taken, false);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "tools/picbatch/options.h"
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <string_view>
 
 namespace picbatch {
@@ -26,10 +29,33 @@ std::string Absolute(const std::string& path) {
     return error ? path : absolute.lexically_normal().string();
 }
 
+// Reads a list of paths, one a line (or NUL-separated), skipping empty
+// entries; answers false when the list cannot be read.
+bool ReadList(const std::string& from, bool nulSeparated, std::vector<std::string>* files) {
+    std::ifstream file;
+    std::istream* in = &std::cin;
+    if (from != "-") {
+        file.open(from, std::ios::binary);
+        if (!file)
+            return false;
+        in = &file;
+    }
+    std::string entry;
+    char separator = nulSeparated ? '\0' : '\n';
+    while (std::getline(*in, entry, separator)) {
+        if (!nulSeparated && !entry.empty() && entry.back() == '\r')
+            entry.pop_back();
+        if (!entry.empty())
+            files->push_back(Absolute(entry));
+    }
+    return !in->bad();
+}
+
 }  // namespace
 
 const char* const kUsage =
-    "usage: picbatch [--format jpg|tif|png (--folder DIR | --file FILE | FILES...)]\n"
+    "usage: picbatch [--format jpg|tif|png (--folder DIR | --file FILE | FILES... |\n"
+    "                 --files-from LIST [-0])]\n"
     "                [--no-open] [--screenshot FILE.png]\n"
     "\n"
     "Without a format, picbatch opens its window. With one, it converts from the\n"
@@ -40,6 +66,9 @@ const char* const kUsage =
     "  --format F       jpg, tif or png (jpeg and tiff are taken too)\n"
     "  --folder DIR     convert the pictures of DIR with six workers\n"
     "  --file FILE      convert one picture\n"
+    "  --files-from L   the files to drop, one path a line, from the file L\n"
+    "                   (\"-\": standard input); for lists too long for a command\n"
+    "  -0, --null       the list is separated by NUL bytes (find -print0)\n"
     "  --no-open        do not open the output folder at the end\n"
     "  --screenshot F   save the window as a PNG picture at the end\n"
     "  --answer TEXT    answer the next dialog with TEXT first (\"cancel\",\n"
@@ -82,6 +111,11 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
         } else if (!endOfOptions && arg == "--file") {
             if (!value("--file", &options->file))
                 return false;
+        } else if (!endOfOptions && arg == "--files-from") {
+            if (!value("--files-from", &options->filesFrom))
+                return false;
+        } else if (!endOfOptions && (arg == "-0" || arg == "--null")) {
+            options->nulSeparated = true;
         } else if (!endOfOptions && arg == "--no-open") {
             options->noOpen = true;
         } else if (!endOfOptions && arg == "--screenshot") {
@@ -96,6 +130,20 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
     }
     if (options->help)
         return true;
+    if (!options->filesFrom.empty()) {
+        if (!options->files.empty()) {
+            *error = "give files or --files-from, not both";
+            return false;
+        }
+        if (!ReadList(options->filesFrom, options->nulSeparated, &options->files)) {
+            *error = "cannot read the list " + options->filesFrom;
+            return false;
+        }
+        if (options->files.empty()) {
+            *error = "the list " + options->filesFrom + " names no file";
+            return false;
+        }
+    }
     int sources =
         int(!options->folder.empty()) + int(!options->file.empty()) + int(!options->files.empty());
     if (sources > 1) {

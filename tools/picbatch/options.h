@@ -17,6 +17,8 @@ struct Options {
     std::string folder;              // --folder
     std::string file;                // --file
     std::vector<std::string> files;  // dropped, absolute paths
+    std::string filesFrom;           // --files-from LIST ("-": standard input)
+    bool nulSeparated = false;       // -0: the list is NUL-separated
     bool noOpen = false;
     std::string screenshot;  // --screenshot FILE
 };
