@@ -71,13 +71,8 @@ constexpr StyleSwitch kStyleSwitches[] = {
 class CheckBoxUnit : public ControlUnit {
 public:
     static rt::WindowObject* Create(const rt::UnitCreateArgs& args) {
-        auto* unit = new CheckBoxUnit(args);
-        if (!unit->CreateControl(args, kButtonClass, "", BS_AUTOCHECKBOX | BS_LEFT | BS_VCENTER)) {
-            delete unit;
-            return nullptr;
-        }
-        ApplyPropertyBlock(*unit, args.propertyBlock, args.propertyBlockLength);
-        return unit;
+        return FinishCreate(new CheckBoxUnit(args), args, kButtonClass,
+                            BS_AUTOCHECKBOX | BS_LEFT | BS_VCENTER);
     }
 
     const CoreUnitType& Type() const override { return CheckBoxType(); }
@@ -113,8 +108,7 @@ public:
         }
         switch (index) {
             case CHECK_CAPTION:
-                texts_[index] = TextOf(value);
-                SetWindowText(Window(), texts_[index].c_str());
+                ShowText(&texts_[index], value);
                 return 1;
             case CHECK_FACE:
                 texts_[index] = TextOf(value);
@@ -165,8 +159,7 @@ public:
     bool SeeThrough() const override { return true; }
 
     HBRUSH ControlColours(HDC dc) override {
-        if (!IsSystemColour(uint32_t(words_[CHECK_TEXT_COLOUR])))
-            SetTextColor(dc, COLORREF(words_[CHECK_TEXT_COLOUR]));
+        ApplyTextColour(dc, uint32_t(words_[CHECK_TEXT_COLOUR]));
         return nullptr;
     }
 

@@ -1,5 +1,7 @@
 #include "corelib/units/control_unit.h"
 
+#include <memory>
+
 namespace corelib::units {
 
 using namespace platform;
@@ -27,6 +29,11 @@ void ControlUnit::Redraw() const {
     RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
+void ControlUnit::ShowText(std::string* text, const rt::PropertyValue& value) {
+    *text = TextOf(value);
+    SetWindowText(Window(), text->c_str());
+}
+
 bool ControlUnit::CreateControl(const rt::UnitCreateArgs& args, const char* className,
                                 const char* text, uint32_t typeStyle) {
     auto parent = reinterpret_cast<HWND>(args.parent);
@@ -43,6 +50,17 @@ bool ControlUnit::CreateControl(const rt::UnitCreateArgs& args, const char* clas
         return false;
     }
     return true;
+}
+
+rt::WindowObject* ControlUnit::FinishCreate(ControlUnit* unit, const rt::UnitCreateArgs& args,
+                                            const char* className, uint32_t typeStyle,
+                                            const int32_t* order, int32_t orderCount) {
+    std::unique_ptr<ControlUnit> owned(unit);
+    if (!owned->CreateControl(args, className, "", typeStyle))
+        return nullptr;
+    owned->ControlCreated();
+    ApplyPropertyBlock(*owned, args.propertyBlock, args.propertyBlockLength, order, orderCount);
+    return owned.release();
 }
 
 bool ControlUnit::RecreateControl(const char* className, const char* text, uint32_t typeStyle,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "corelib/units/core_unit.h"
 #include "platform/windowing/windows.h"
@@ -22,6 +23,9 @@ public:
     // redraws the control.
     void ChangeStyle(uint32_t mask, uint32_t bits);
     void Redraw() const;
+    // Keeps a text property's value in `text` and shows it as the
+    // control's text.
+    void ShowText(std::string* text, const rt::PropertyValue& value);
 
 protected:
     explicit ControlUnit(const rt::UnitCreateArgs& args) : CoreUnit(args) {}
@@ -31,6 +35,17 @@ protected:
     // stop, group, border) with the type's own low 16 bits `typeStyle`.
     bool CreateControl(const rt::UnitCreateArgs& args, const char* className, const char* text,
                        uint32_t typeStyle);
+    // The end of every control unit's Create: makes the unit's control (see
+    // CreateControl), lets the unit show its first state (ControlCreated),
+    // then applies the description's property block through the unit's
+    // setter (in `order` when given; see ApplyPropertyBlock). Takes the
+    // unit: answers it, or null with the unit deleted when the control
+    // cannot be made.
+    static rt::WindowObject* FinishCreate(ControlUnit* unit, const rt::UnitCreateArgs& args,
+                                          const char* className, uint32_t typeStyle,
+                                          const int32_t* order = nullptr, int32_t orderCount = 0);
+    // Runs once the control exists, before the property block is applied.
+    virtual void ControlCreated() {}
     // Replaces the control by a new one of `typeStyle` at the same place,
     // in the same position among its siblings, keeping the window bits.
     bool RecreateControl(const char* className, const char* text, uint32_t typeStyle,

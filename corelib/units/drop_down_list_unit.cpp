@@ -133,13 +133,8 @@ public:
                 Clamp(int32_t(block.Word(LIST_STYLE).value_or(kDefaultStyle)), 0, 2);
             unit->words_[LIST_SORTED] = int32_t(block.Word(LIST_SORTED).value_or(0));
         }
-        if (!unit->CreateControl(args, kComboBoxClass, "", unit->TypeStyle())) {
-            delete unit;
-            return nullptr;
-        }
-        ApplyPropertyBlock(*unit, args.propertyBlock, args.propertyBlockLength, kLoadOrder,
-                           int32_t(std::size(kLoadOrder)));
-        return unit;
+        return FinishCreate(unit, args, kComboBoxClass, unit->TypeStyle(), kLoadOrder,
+                            int32_t(std::size(kLoadOrder)));
     }
 
     const CoreUnitType& Type() const override { return DropDownListType(); }
@@ -182,8 +177,7 @@ public:
             case LIST_STYLE:
                 return ChangeKind(Clamp(word, 0, 2));
             case LIST_CONTENT:
-                texts_[index] = TextOf(value);
-                SetWindowText(Window(), texts_[index].c_str());
+                ShowText(&texts_[index], value);
                 return 0;
             case LIST_TEXT_LIMIT:
                 words_[index] = Clamp(word, 0, kLargestValue);
@@ -248,8 +242,7 @@ public:
     }
 
     HBRUSH ControlColours(HDC dc) override {
-        if (!IsSystemColour(uint32_t(words_[LIST_TEXT_COLOUR])))
-            SetTextColor(dc, COLORREF(words_[LIST_TEXT_COLOUR]));
+        ApplyTextColour(dc, uint32_t(words_[LIST_TEXT_COLOUR]));
         return background_.For(uint32_t(words_[LIST_BACKGROUND]));
     }
 

@@ -47,13 +47,7 @@ constexpr uint32_t kAlignmentStyles[3] = {SS_LEFT, SS_CENTER, SS_RIGHT};
 class LabelUnit : public ControlUnit {
 public:
     static rt::WindowObject* Create(const rt::UnitCreateArgs& args) {
-        auto* unit = new LabelUnit(args);
-        if (!unit->CreateControl(args, kStaticClass, "", SS_LEFT | SS_NOTIFY)) {
-            delete unit;
-            return nullptr;
-        }
-        ApplyPropertyBlock(*unit, args.propertyBlock, args.propertyBlockLength);
-        return unit;
+        return FinishCreate(new LabelUnit(args), args, kStaticClass, SS_LEFT | SS_NOTIFY);
     }
 
     const CoreUnitType& Type() const override { return LabelType(); }
@@ -76,8 +70,7 @@ public:
     int32_t SetOwn(int32_t index, const rt::PropertyValue& value) override {
         switch (index) {
             case LABEL_CAPTION:
-                caption_ = TextOf(value);
-                SetWindowText(Window(), caption_.c_str());
+                ShowText(&caption_, value);
                 return 1;
             case LABEL_ALIGNMENT:
                 words_[index] = Clamp(WordOf(value), 0, 2);
@@ -119,8 +112,7 @@ public:
     bool SeeThrough() const override { return true; }
 
     HBRUSH ControlColours(HDC dc) override {
-        if (!IsSystemColour(uint32_t(words_[LABEL_TEXT_COLOUR])))
-            SetTextColor(dc, COLORREF(words_[LABEL_TEXT_COLOUR]));
+        ApplyTextColour(dc, uint32_t(words_[LABEL_TEXT_COLOUR]));
         return background_.For(uint32_t(words_[LABEL_BACKGROUND]));
     }
 

@@ -50,14 +50,7 @@ constexpr COLORREF kAppearanceColours[6] = {
 class ProgressBarUnit : public ControlUnit {
 public:
     static rt::WindowObject* Create(const rt::UnitCreateArgs& args) {
-        auto* unit = new ProgressBarUnit(args);
-        if (!unit->CreateControl(args, kProgressClass, "", 0)) {
-            delete unit;
-            return nullptr;
-        }
-        unit->ShowRange();
-        ApplyPropertyBlock(*unit, args.propertyBlock, args.propertyBlockLength);
-        return unit;
+        return FinishCreate(new ProgressBarUnit(args), args, kProgressClass, 0);
     }
 
     const CoreUnitType& Type() const override { return ProgressBarType(); }
@@ -99,6 +92,9 @@ private:
     explicit ProgressBarUnit(const rt::UnitCreateArgs& args) : ControlUnit(args) {
         words_[PROGRESS_MAXIMUM] = 100;
     }
+
+    // The control starts with the stored range and position.
+    void ControlCreated() override { ShowRange(); }
 
     int32_t Low() const { return std::min(words_[PROGRESS_MINIMUM], words_[PROGRESS_MAXIMUM]); }
     int32_t High() const { return std::max(words_[PROGRESS_MINIMUM], words_[PROGRESS_MAXIMUM]); }

@@ -41,13 +41,8 @@ constexpr rt::PropertyDescriptor kProperties[BUTTON_PROPERTY_COUNT] = {
 class PushButtonUnit : public ControlUnit {
 public:
     static rt::WindowObject* Create(const rt::UnitCreateArgs& args) {
-        auto* unit = new PushButtonUnit(args);
-        if (!unit->CreateControl(args, kButtonClass, "", BS_PUSHBUTTON | BS_CENTER | BS_VCENTER)) {
-            delete unit;
-            return nullptr;
-        }
-        ApplyPropertyBlock(*unit, args.propertyBlock, args.propertyBlockLength);
-        return unit;
+        return FinishCreate(new PushButtonUnit(args), args, kButtonClass,
+                            BS_PUSHBUTTON | BS_CENTER | BS_VCENTER);
     }
 
     const CoreUnitType& Type() const override { return PushButtonType(); }
@@ -72,8 +67,7 @@ public:
     int32_t SetOwn(int32_t index, const rt::PropertyValue& value) override {
         switch (index) {
             case BUTTON_CAPTION:
-                caption_ = TextOf(value);
-                SetWindowText(Window(), caption_.c_str());
+                ShowText(&caption_, value);
                 return 1;
             case BUTTON_DEFAULT:
                 words_[index] = Clamp(WordOf(value), 0, 1);

@@ -2,6 +2,11 @@
 
 namespace corelib::units {
 
+void ApplyTextColour(platform::HDC dc, uint32_t colour) {
+    if (!IsSystemColour(colour))
+        platform::SetTextColor(dc, platform::COLORREF(colour));
+}
+
 platform::HBRUSH ColourBrush::For(uint32_t colour) {
     if (IsSystemColour(colour))
         return nullptr;

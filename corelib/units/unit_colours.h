@@ -16,6 +16,10 @@ constexpr bool IsSystemColour(uint32_t colour) {
     return (colour & 0xff000000) != 0;
 }
 
+// Gives `dc` the text colour a colour property holds; the system's colour
+// leaves the context's as it is.
+void ApplyTextColour(platform::HDC dc, uint32_t colour);
+
 // A solid brush of a colour property, made when first asked for and kept
 // until the colour changes; null for the system's colour.
 class ColourBrush {

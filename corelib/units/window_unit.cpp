@@ -243,8 +243,7 @@ void WindowUnit::PaintBackground(HDC dc) const {
 }
 
 LRESULT WindowUnit::ColourControl(uint32_t message, HDC dc, HWND control) {
-    if (!IsSystemColour(textColour_))
-        SetTextColor(dc, COLORREF(textColour_));
+    ApplyTextColour(dc, textColour_);
     auto* unit = dynamic_cast<CoreUnit*>(rt::WindowObject::AttachedTo(rt::NativeHandle(control)));
     HBRUSH brush = unit ? unit->ControlColours(dc) : nullptr;
     // Labels and check boxes show the window behind their text.

@@ -22,11 +22,7 @@ LRESULT PanelProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
         HBRUSH edge = CreateSolidBrush(RGB(200, 120, 40));
         FrameRect(item->hDC, &item->rcItem, edge);
         DeleteObject(edge);
-        RECT text = item->rcItem;
-        SetBkMode(item->hDC, TRANSPARENT);
-        HGDIOBJ old = SelectObject(item->hDC, GetStockObject(DEFAULT_GUI_FONT));
-        DrawText(item->hDC, "Owner-drawn", 11, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        SelectObject(item->hDC, old);
+        DrawOwnerDrawnCaption(*item);
         return 1;
     }
     if (message == WM_DESTROY) {
@@ -91,24 +87,27 @@ HBITMAP StripeBitmap() {
     return bitmap;
 }
 
-class Builder {
-public:
-    explicit Builder(HWND panel) : panel_(panel) {}
-    HWND Add(const char* cls, const char* text, uint32_t style, int x, int y, int w, int h) {
-        return CreateWindowEx(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, panel_,
-                              reinterpret_cast<void*>(intptr_t(nextId_++)), nullptr, nullptr);
-    }
-    void Fill(HWND list, uint32_t add, std::initializer_list<const char*> items) {
-        for (const char* item : items)
-            SendMessage(list, add, 0, reinterpret_cast<LPARAM>(item));
-    }
-
-private:
-    HWND panel_;
-    int nextId_ = 100;
-};
-
 }  // namespace
+
+HWND GalleryBuilder::Add(const char* cls, const char* text, uint32_t style, int x, int y, int w,
+                         int h) {
+    return CreateWindowEx(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, panel_,
+                          reinterpret_cast<void*>(intptr_t(nextId_++)), nullptr, nullptr);
+}
+
+void GalleryBuilder::Fill(HWND list, uint32_t addMessage,
+                          std::initializer_list<const char*> items) {
+    for (const char* item : items)
+        SendMessage(list, addMessage, 0, reinterpret_cast<LPARAM>(item));
+}
+
+void DrawOwnerDrawnCaption(const DRAWITEMSTRUCT& item) {
+    RECT text = item.rcItem;
+    SetBkMode(item.hDC, TRANSPARENT);
+    HGDIOBJ old = SelectObject(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
+    DrawText(item.hDC, "Owner-drawn", 11, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(item.hDC, old);
+}
 
 HWND FillControlGallery(HWND parent) {
     if (!IsWindow(parent) || !RegisterStandardControls() || !RegisterPanel())
@@ -122,7 +121,7 @@ HWND FillControlGallery(HWND parent) {
                                 client.bottom - top, parent, nullptr, nullptr, nullptr);
     if (!panel)
         return nullptr;
-    Builder b(panel);
+    GalleryBuilder b(panel);
     const int w = 180;
 
     // Push buttons.

@@ -22,10 +22,6 @@ std::string RecordingLogPath() {
     return path ? path : "";
 }
 
-bool HeaderOk(const MIDIHDR* header, uint32_t size) {
-    return header && size == sizeof(MIDIHDR);
-}
-
 }  // namespace
 
 uint32_t midiOutGetNumDevs() {
@@ -56,16 +52,10 @@ MMRESULT midiStreamOpen(HMIDISTRM* stream, const uint32_t* deviceId, uint32_t co
         return MMSYSERR_BADDEVICEID;
     }
 
-    uintptr_t handle = NextDeviceHandle();
-    std::shared_ptr<MidiStreamDevice> opened;
-    MMRESULT result =
-        MidiStreamDevice::Open(std::move(sink), flags == CALLBACK_FUNCTION ? callback : nullptr,
-                               instance, handle, &opened);
-    if (result != MMSYSERR_NOERROR)
-        return result;
-    Streams().Add(handle, std::move(opened));
-    *stream = handle;
-    return MMSYSERR_NOERROR;
+    DeviceCallback notify = flags == CALLBACK_FUNCTION ? callback : nullptr;
+    return Streams().OpenDevice(stream, [&](uintptr_t handle, auto* opened) {
+        return MidiStreamDevice::Open(std::move(sink), notify, instance, handle, opened);
+    });
 }
 
 MMRESULT midiStreamProperty(HMIDISTRM stream, void* property, uint32_t flags) {
@@ -74,62 +64,35 @@ MMRESULT midiStreamProperty(HMIDISTRM stream, void* property, uint32_t flags) {
 }
 
 MMRESULT midiOutPrepareHeader(HMIDIOUT stream, MIDIHDR* header, uint32_t size) {
-    if (!Streams().Find(stream))
-        return MMSYSERR_INVALHANDLE;
-    if (!HeaderOk(header, size))
-        return MMSYSERR_INVALPARAM;
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return Streams().PrepareHeader(stream, header, size);
 }
 
 MMRESULT midiOutUnprepareHeader(HMIDIOUT stream, MIDIHDR* header, uint32_t size) {
-    if (!Streams().Find(stream))
-        return MMSYSERR_INVALHANDLE;
-    if (!HeaderOk(header, size))
-        return MMSYSERR_INVALPARAM;
-    if (header->dwFlags & MHDR_INQUEUE)
-        return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return Streams().UnprepareHeader(stream, header, size);
 }
 
 MMRESULT midiStreamOut(HMIDISTRM stream, MIDIHDR* header, uint32_t size) {
-    auto open = Streams().Find(stream);
-    if (!open)
-        return MMSYSERR_INVALHANDLE;
-    if (!HeaderOk(header, size))
-        return MMSYSERR_INVALPARAM;
-    return open->Out(header);
+    return Streams().Queue(stream, header, size, &MidiStreamDevice::Out);
 }
 
 MMRESULT midiStreamRestart(HMIDISTRM stream) {
-    auto open = Streams().Find(stream);
-    return open ? open->Restart() : MMSYSERR_INVALHANDLE;
+    return Streams().Call(stream, &MidiStreamDevice::Restart);
 }
 
 MMRESULT midiStreamPause(HMIDISTRM stream) {
-    auto open = Streams().Find(stream);
-    return open ? open->Pause() : MMSYSERR_INVALHANDLE;
+    return Streams().Call(stream, &MidiStreamDevice::Pause);
 }
 
 MMRESULT midiStreamStop(HMIDISTRM stream) {
-    auto open = Streams().Find(stream);
-    return open ? open->Stop() : MMSYSERR_INVALHANDLE;
+    return Streams().Call(stream, &MidiStreamDevice::Stop);
 }
 
 MMRESULT midiOutReset(HMIDIOUT stream) {
-    auto open = Streams().Find(stream);
-    return open ? open->Reset() : MMSYSERR_INVALHANDLE;
+    return Streams().Call(stream, &MidiStreamDevice::Reset);
 }
 
 MMRESULT midiStreamClose(HMIDISTRM stream) {
-    auto open = Streams().Find(stream);
-    if (!open)
-        return MMSYSERR_INVALHANDLE;
-    MMRESULT result = open->Close();
-    if (result == MMSYSERR_NOERROR)
-        Streams().Remove(stream);
-    return result;
+    return Streams().Close(stream);
 }
 
 }  // namespace platform::multimedia

@@ -29,40 +29,21 @@ uint8_t EventType(uint32_t word) {
 
 MidiStreamDevice::MidiStreamDevice(std::unique_ptr<MidiSink> sink, DeviceCallback callback,
                                    uintptr_t instance, uintptr_t handle)
-    : sink_(std::move(sink)), callback_(callback), instance_(instance), handle_(handle) {}
+    : QueuedDevice(callback, instance, handle), sink_(std::move(sink)) {}
 
 MMRESULT MidiStreamDevice::Open(std::unique_ptr<MidiSink> sink, DeviceCallback callback,
                                 uintptr_t instance, uintptr_t handle,
                                 std::shared_ptr<MidiStreamDevice>* device) {
     std::shared_ptr<MidiStreamDevice> opened(
         new MidiStreamDevice(std::move(sink), callback, instance, handle));
-    try {
-        opened->timer_ = std::thread([raw = opened.get()] { raw->Run(); });
-    } catch (const std::system_error&) {
-        return MMSYSERR_NOMEM;
-    }
+    if (MMRESULT failed = opened->StartThread())
+        return failed;
     *device = std::move(opened);
     return MMSYSERR_NOERROR;
 }
 
 MidiStreamDevice::~MidiStreamDevice() {
-    Shutdown();
-}
-
-void MidiStreamDevice::Shutdown() {
-    if (!timer_.joinable())
-        return;
-    {
-        std::lock_guard lock(mutex_);
-        closing_ = true;
-    }
-    wake_.notify_all();
-    timer_.join();
-}
-
-void MidiStreamDevice::Call(uint32_t message, uintptr_t param1) {
-    if (callback_)
-        callback_(handle_, message, instance_, param1, 0);
+    StopThread();
 }
 
 double MidiStreamDevice::RunningMsLocked() const {
@@ -72,41 +53,25 @@ double MidiStreamDevice::RunningMsLocked() const {
     return msBeforeResume_ + since.count();
 }
 
-void MidiStreamDevice::Run() {
-    Call(MOM_OPEN, 0);
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        if (!returned_.empty()) {
-            MIDIHDR* header = returned_.front();
-            returned_.pop_front();
-            lock.unlock();
-            Call(MOM_DONE, uintptr_t(header));
-            lock.lock();
-            continue;
-        }
-        if (closing_)
-            break;
-        if (!running_ || queue_.empty()) {
-            wake_.wait(lock);
-            continue;
-        }
-        double dueMs = 0;
-        if (PlayNextLocked(lock, &dueMs))
-            continue;
-        // The next event is not due yet: sleep until it is, or until a
-        // call changes the picture (stop, pause, close).
-        std::chrono::duration<double, std::milli> ahead(dueMs - msBeforeResume_);
-        wake_.wait_until(lock, resumedAt_ + std::chrono::duration_cast<Clock::duration>(ahead));
+void MidiStreamDevice::IdleLocked(std::unique_lock<std::mutex>& lock) {
+    if (!running_ || queue_.empty()) {
+        wake_.wait(lock);
+        return;
     }
-    lock.unlock();
-    Call(MOM_CLOSE, 0);
+    double dueMs = 0;
+    if (PlayNextLocked(lock, &dueMs))
+        return;
+    // The next event is not due yet: sleep until it is, or until a call
+    // changes the picture (stop, pause, close).
+    std::chrono::duration<double, std::milli> ahead(dueMs - msBeforeResume_);
+    wake_.wait_until(lock, resumedAt_ + std::chrono::duration_cast<Clock::duration>(ahead));
 }
 
 bool MidiStreamDevice::PlayNextLocked(std::unique_lock<std::mutex>& lock, double* dueMsOut) {
     MIDIHDR* header = queue_.front();
     const uint32_t used = header->dwBytesRecorded;
     if (frontOffset_ > used || used - frontOffset_ < kStreamEventBytes) {
-        FinishFrontLocked();
+        ReturnFrontLocked();
         return true;
     }
     const auto* event = reinterpret_cast<const uint8_t*>(header->lpData) + frontOffset_;
@@ -117,7 +82,7 @@ bool MidiStreamDevice::PlayNextLocked(std::unique_lock<std::mutex>& lock, double
         size += ((word & 0xFFFFFF) + 3) & ~3u;
     if (size > used - frontOffset_) {
         // A long event running past the recorded bytes ends the buffer.
-        FinishFrontLocked();
+        ReturnFrontLocked();
         return true;
     }
 
@@ -161,20 +126,6 @@ bool MidiStreamDevice::PlayNextLocked(std::unique_lock<std::mutex>& lock, double
     return true;
 }
 
-void MidiStreamDevice::FinishFrontLocked() {
-    MIDIHDR* header = queue_.front();
-    queue_.pop_front();
-    frontOffset_ = 0;
-    header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
-    returned_.push_back(header);
-}
-
-void MidiStreamDevice::ReturnAllLocked() {
-    while (!queue_.empty())
-        FinishFrontLocked();
-    wake_.notify_all();
-}
-
 MMRESULT MidiStreamDevice::Property(void* property, uint32_t flags) {
     if (!property)
         return MMSYSERR_INVALPARAM;
@@ -212,11 +163,9 @@ MMRESULT MidiStreamDevice::Out(MIDIHDR* header) {
         (!header->lpData && header->dwBytesRecorded > 0))
         return MMSYSERR_INVALPARAM;
     std::lock_guard lock(mutex_);
-    if (header->dwFlags & MHDR_INQUEUE)
-        return MIDIERR_STILLPLAYING;
-    if (closing_)
-        return MMSYSERR_INVALHANDLE;
-    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE | MHDR_ISSTRM;
+    if (MMRESULT refused = AcceptLocked(header))
+        return refused;
+    header->dwFlags |= MHDR_ISSTRM;
     header->dwOffset = 0;
     // Queued behind others, a buffer is in time by definition: the device
     // had something to play. Queued into a stream that had run dry, it may
@@ -237,13 +186,19 @@ MMRESULT MidiStreamDevice::Restart() {
     return MMSYSERR_NOERROR;
 }
 
+bool MidiStreamDevice::HoldClockLocked() {
+    if (!running_)
+        return false;
+    msBeforeResume_ = RunningMsLocked();
+    running_ = false;
+    return true;
+}
+
 MMRESULT MidiStreamDevice::Pause() {
     std::lock_guard lock(mutex_);
     if (closing_)
         return MMSYSERR_INVALHANDLE;
-    if (running_) {
-        msBeforeResume_ = RunningMsLocked();
-        running_ = false;
+    if (HoldClockLocked()) {
         sink_->NotesOff();
         wake_.notify_all();
     }
@@ -254,10 +209,7 @@ MMRESULT MidiStreamDevice::Stop() {
     std::lock_guard lock(mutex_);
     if (closing_)
         return MMSYSERR_INVALHANDLE;
-    if (running_) {
-        msBeforeResume_ = RunningMsLocked();
-        running_ = false;
-    }
+    HoldClockLocked();
     ReturnAllLocked();
     tick_ = 0;
     clock_.Rebase(0, msBeforeResume_);
@@ -275,18 +227,10 @@ MMRESULT MidiStreamDevice::Reset() {
 }
 
 MMRESULT MidiStreamDevice::Close() {
-    if (timer_.get_id() == std::this_thread::get_id())
-        return MMSYSERR_HANDLEBUSY;
-    std::lock_guard closing(closeMutex_);
-    if (closed_)
-        return MMSYSERR_INVALHANDLE;
-    {
-        std::lock_guard lock(mutex_);
-        if (!queue_.empty())
-            return MIDIERR_STILLPLAYING;
-    }
-    Shutdown();
-    closed_ = true;
+    std::unique_lock<std::mutex> closing;
+    if (MMRESULT refused = BeginClose(&closing))
+        return refused;
+    EndClose();
     std::lock_guard lock(mutex_);
     sink_.reset();  // the synthesizer goes with its last stream
     return MMSYSERR_NOERROR;

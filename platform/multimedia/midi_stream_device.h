@@ -4,10 +4,10 @@
 // running), hands the message to the device's sink, applies tempo events at
 // their tick, and returns each buffer right after its last event.
 //
-// Lock rule: mutex_ guards everything below it. The timing thread holds it
-// except while calling the client, so the client may queue buffers from
-// its callback; stop, reset and pause only mark buffers returned, and the
-// thread delivers those notifications.
+// The queue, the returned list and the timing thread itself are a
+// QueuedDevice's (its lock rule holds; mutex_ also guards the clock and the
+// running state here). Stop, reset and pause only mark buffers returned,
+// and the thread delivers those notifications.
 //
 // The time given to the sink is the stream clock's: an event plays at the
 // time the tempo map gives it, so logs do not depend on how busy the
@@ -19,29 +19,25 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "platform/multimedia/midi_clock.h"
 #include "platform/multimedia/midi_sink.h"
 #include "platform/multimedia/multimedia.h"
+#include "platform/multimedia/queued_device.h"
 
 namespace platform::multimedia {
 
-class MidiStreamDevice {
+class MidiStreamDevice final : public QueuedDevice<MIDIHDR> {
 public:
     // Starts the timing thread, which first delivers MOM_OPEN. The stream
     // starts paused.
     static MMRESULT Open(std::unique_ptr<MidiSink> sink, DeviceCallback callback,
                          uintptr_t instance, uintptr_t handle,
                          std::shared_ptr<MidiStreamDevice>* device);
-    ~MidiStreamDevice();
-    MidiStreamDevice(const MidiStreamDevice&) = delete;
-    MidiStreamDevice& operator=(const MidiStreamDevice&) = delete;
+    ~MidiStreamDevice() override;
 
     MMRESULT Property(void* property, uint32_t flags);
     MMRESULT Out(MIDIHDR* header);
@@ -58,38 +54,24 @@ private:
 
     MidiStreamDevice(std::unique_ptr<MidiSink> sink, DeviceCallback callback, uintptr_t instance,
                      uintptr_t handle);
-    void Run();
+    // The timing thread between deliveries: plays what is due, or sleeps
+    // until the next event is due or a call changes the picture.
+    void IdleLocked(std::unique_lock<std::mutex>& lock) override;
     // One step of the timing thread: plays the next event or returns a
     // finished buffer. Answers false, with the event's time, when the next
     // event is not due yet.
     bool PlayNextLocked(std::unique_lock<std::mutex>& lock, double* dueMs);
-    void FinishFrontLocked();
-    void ReturnAllLocked();
     double RunningMsLocked() const;
-    void Call(uint32_t message, uintptr_t param1);
-    void Shutdown();
+    // Stops the stream clock where it is; answers whether it was running.
+    bool HoldClockLocked();
 
     std::unique_ptr<MidiSink> sink_;
-    DeviceCallback callback_;
-    uintptr_t instance_;
-    uintptr_t handle_;
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<MIDIHDR*> queue_;
-    uint32_t frontOffset_ = 0;
-    std::deque<MIDIHDR*> returned_;
-    bool closing_ = false;
 
     MidiClock clock_;
     uint64_t tick_ = 0;  // tick of the last event played
     bool running_ = false;
     double msBeforeResume_ = 0;  // stream clock when last resumed
     Clock::time_point resumedAt_{};
-
-    std::thread timer_;
-    std::mutex closeMutex_;
-    bool closed_ = false;
 };
 
 }  // namespace platform::multimedia

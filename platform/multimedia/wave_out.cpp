@@ -15,10 +15,6 @@ DeviceRegistry<WaveOutDevice>& Devices() {
     return *devices;
 }
 
-bool HeaderOk(const WAVEHDR* header, uint32_t size) {
-    return header && size == sizeof(WAVEHDR);
-}
-
 }  // namespace
 
 uint32_t waveOutGetNumDevs() {
@@ -42,69 +38,38 @@ MMRESULT waveOutOpen(HWAVEOUT* device, uint32_t deviceId, const WAVEFORMATEX* fo
         return WaveOutDevice::CheckFormat(copy);
     if (!device)
         return MMSYSERR_INVALPARAM;
-    uintptr_t handle = NextDeviceHandle();
-    std::shared_ptr<WaveOutDevice> opened;
-    MMRESULT result = WaveOutDevice::Open(
-        deviceId, copy, mode == CALLBACK_FUNCTION ? callback : nullptr, instance, handle, &opened);
-    if (result != MMSYSERR_NOERROR)
-        return result;
-    Devices().Add(handle, std::move(opened));
-    *device = handle;
-    return MMSYSERR_NOERROR;
+    DeviceCallback notify = mode == CALLBACK_FUNCTION ? callback : nullptr;
+    return Devices().OpenDevice(device, [&](uintptr_t handle, auto* opened) {
+        return WaveOutDevice::Open(deviceId, copy, notify, instance, handle, opened);
+    });
 }
 
 MMRESULT waveOutPrepareHeader(HWAVEOUT device, WAVEHDR* header, uint32_t size) {
-    if (!Devices().Find(device))
-        return MMSYSERR_INVALHANDLE;
-    if (!HeaderOk(header, size))
-        return MMSYSERR_INVALPARAM;
-    header->dwFlags |= WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return Devices().PrepareHeader(device, header, size);
 }
 
 MMRESULT waveOutUnprepareHeader(HWAVEOUT device, WAVEHDR* header, uint32_t size) {
-    if (!Devices().Find(device))
-        return MMSYSERR_INVALHANDLE;
-    if (!HeaderOk(header, size))
-        return MMSYSERR_INVALPARAM;
-    if (header->dwFlags & WHDR_INQUEUE)
-        return WAVERR_STILLPLAYING;
-    header->dwFlags &= ~WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return Devices().UnprepareHeader(device, header, size);
 }
 
 MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, uint32_t size) {
-    auto open = Devices().Find(device);
-    if (!open)
-        return MMSYSERR_INVALHANDLE;
-    if (!HeaderOk(header, size))
-        return MMSYSERR_INVALPARAM;
-    return open->Write(header);
+    return Devices().Queue(device, header, size, &WaveOutDevice::Write);
 }
 
 MMRESULT waveOutReset(HWAVEOUT device) {
-    auto open = Devices().Find(device);
-    return open ? open->Reset() : MMSYSERR_INVALHANDLE;
+    return Devices().Call(device, &WaveOutDevice::Reset);
 }
 
 MMRESULT waveOutPause(HWAVEOUT device) {
-    auto open = Devices().Find(device);
-    return open ? open->Pause() : MMSYSERR_INVALHANDLE;
+    return Devices().Call(device, &WaveOutDevice::Pause);
 }
 
 MMRESULT waveOutRestart(HWAVEOUT device) {
-    auto open = Devices().Find(device);
-    return open ? open->Restart() : MMSYSERR_INVALHANDLE;
+    return Devices().Call(device, &WaveOutDevice::Restart);
 }
 
 MMRESULT waveOutClose(HWAVEOUT device) {
-    auto open = Devices().Find(device);
-    if (!open)
-        return MMSYSERR_INVALHANDLE;
-    MMRESULT result = open->Close();
-    if (result == MMSYSERR_NOERROR)
-        Devices().Remove(device);
-    return result;
+    return Devices().Close(device);
 }
 
 }  // namespace platform::multimedia

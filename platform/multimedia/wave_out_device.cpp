@@ -23,7 +23,7 @@ MMRESULT WaveOutDevice::CheckFormat(const WAVEFORMATEX& format) {
 
 WaveOutDevice::WaveOutDevice(const WAVEFORMATEX& format, DeviceCallback callback,
                              uintptr_t instance, uintptr_t handle)
-    : callback_(callback), instance_(instance), handle_(handle) {
+    : QueuedDevice(callback, instance, handle) {
     source_.freq = int(format.nSamplesPerSec);
     source_.format = format.wBitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
     source_.channels = uint8_t(format.nChannels);
@@ -45,11 +45,8 @@ MMRESULT WaveOutDevice::Open(uint32_t deviceId, const WAVEFORMATEX& format, Devi
     if (!AudioMixer::Instance().Attach(opened.get()))
         return MMSYSERR_NODRIVER;
     opened->mixing_ = true;
-    try {
-        opened->notifier_ = std::thread([raw = opened.get()] { raw->Notify(); });
-    } catch (const std::system_error&) {
-        return MMSYSERR_NOMEM;  // the destructor leaves the mix
-    }
+    if (MMRESULT failed = opened->StartThread())
+        return failed;  // the destructor leaves the mix
     *device = std::move(opened);
     return MMSYSERR_NOERROR;
 }
@@ -57,7 +54,7 @@ MMRESULT WaveOutDevice::Open(uint32_t deviceId, const WAVEFORMATEX& format, Devi
 WaveOutDevice::~WaveOutDevice() {
     if (mixing_)
         AudioMixer::Instance().Detach(this);
-    StopNotifier();
+    StopThread();
     if (converter_)
         SDL_FreeAudioStream(converter_);
 }
@@ -86,11 +83,8 @@ size_t WaveOutDevice::TakeLocked(uint8_t* out, size_t length) {
         std::memcpy(out + taken, header->lpData + frontOffset_, n);
         taken += n;
         frontOffset_ += uint32_t(n);
-        if (frontOffset_ >= header->dwBufferLength) {
-            queue_.pop_front();
-            frontOffset_ = 0;
-            ReturnLocked(header);
-        }
+        if (frontOffset_ >= header->dwBufferLength)
+            ReturnFrontLocked();
     }
     return taken;
 }
@@ -122,56 +116,14 @@ void WaveOutDevice::Render(uint8_t* out, int length) {
         wake_.notify_all();
 }
 
-void WaveOutDevice::ReturnLocked(WAVEHDR* header) {
-    header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
-    returned_.push_back(header);
-}
-
-void WaveOutDevice::Notify() {
-    if (callback_)
-        callback_(handle_, WOM_OPEN, instance_, 0, 0);
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        if (!returned_.empty()) {
-            WAVEHDR* header = returned_.front();
-            returned_.pop_front();
-            lock.unlock();
-            if (callback_)
-                callback_(handle_, WOM_DONE, instance_, uintptr_t(header), 0);
-            lock.lock();
-            continue;
-        }
-        if (closing_)
-            break;
-        wake_.wait(lock);
-    }
-    lock.unlock();
-    if (callback_)
-        callback_(handle_, WOM_CLOSE, instance_, 0, 0);
-}
-
-void WaveOutDevice::StopNotifier() {
-    if (!notifier_.joinable())
-        return;
-    {
-        std::lock_guard lock(mutex_);
-        closing_ = true;
-    }
-    wake_.notify_all();
-    notifier_.join();
-}
-
 MMRESULT WaveOutDevice::Write(WAVEHDR* header) {
     if (!(header->dwFlags & WHDR_PREPARED))
         return WAVERR_UNPREPARED;
     if (!header->lpData && header->dwBufferLength > 0)
         return MMSYSERR_INVALPARAM;
     std::lock_guard lock(mutex_);
-    if (header->dwFlags & WHDR_INQUEUE)
-        return WAVERR_STILLPLAYING;
-    if (closing_)
-        return MMSYSERR_INVALHANDLE;
-    header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+    if (MMRESULT refused = AcceptLocked(header))
+        return refused;
     if (header->dwBufferLength == 0) {
         // Nothing to play: back at once, still through the notification.
         ReturnLocked(header);
@@ -184,13 +136,9 @@ MMRESULT WaveOutDevice::Write(WAVEHDR* header) {
 
 MMRESULT WaveOutDevice::Reset() {
     std::lock_guard lock(mutex_);
-    for (WAVEHDR* header : queue_)
-        ReturnLocked(header);
-    queue_.clear();
-    frontOffset_ = 0;
     if (converter_)
         SDL_AudioStreamClear(converter_);
-    wake_.notify_all();
+    ReturnAllLocked();
     return MMSYSERR_NOERROR;
 }
 
@@ -207,21 +155,13 @@ MMRESULT WaveOutDevice::Restart() {
 }
 
 MMRESULT WaveOutDevice::Close() {
-    if (notifier_.get_id() == std::this_thread::get_id())
-        return MMSYSERR_HANDLEBUSY;
-    std::lock_guard closing(closeMutex_);
-    if (closed_)
-        return MMSYSERR_INVALHANDLE;
-    {
-        std::lock_guard lock(mutex_);
-        if (!queue_.empty())
-            return WAVERR_STILLPLAYING;
-    }
+    std::unique_lock<std::mutex> closing;
+    if (MMRESULT refused = BeginClose(&closing))
+        return refused;
     // Out of the mix first, so nothing is returned behind the close.
     AudioMixer::Instance().Detach(this);
     mixing_ = false;
-    StopNotifier();
-    closed_ = true;
+    EndClose();
     return MMSYSERR_NOERROR;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/controls/controls.h"
+#include "tests/controls/test_windows.h"
 
 namespace ctltest {
 
@@ -58,16 +59,6 @@ inline LRESULT ParentProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lPa
     }
 }
 
-inline void Pump() {
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT)
-            break;
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-    }
-}
-
 // The codes of the WM_COMMAND notifications from control `id`, in order.
 inline std::vector<uint16_t> CodesFrom(int id) {
     std::vector<uint16_t> codes;
@@ -95,13 +86,7 @@ protected:
     void SetUp() override {
         SetPresentationMode(PresentationMode::Memory);
         ASSERT_TRUE(RegisterStandardControls());
-        static bool registered = [] {
-            WNDCLASS c;
-            c.lpfnWndProc = ParentProc;
-            c.lpszClassName = "ControlTestParent";
-            c.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNFACE + 1));
-            return RegisterClass(&c) != 0;
-        }();
+        static bool registered = RegisterFaceClass("ControlTestParent", ParentProc);
         ASSERT_TRUE(registered);
         parent_ = CreateWindowEx(0, "ControlTestParent", "parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                  0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);

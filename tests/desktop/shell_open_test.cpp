@@ -85,4 +85,23 @@ TEST_F(ShellOpenTest, AGivenDirectoryAndParametersReachTheShell) {
                         "\" in \"" + folder_.string() + "\" (show mode 1)\n");
 }
 
+intptr_t AnswerSeven(int32_t, intptr_t, intptr_t) {
+    return 7;
+}
+
+// Library 4 keeps the system's entry (its commands reach the system through
+// it), has nothing to release at unload, and takes no other message.
+TEST(ShellLibraryTest, NotifyKeepsTheSystemEntryAnswersUnloadAndRefusesTheRest) {
+    const rt::LibraryInfo& info = desktop::ShellLibraryInfo();
+    ASSERT_EQ(info.notify, &desktop::ShellLibraryNotify);
+    EXPECT_EQ(info.notify(rt::LN_SET_SYSTEM, reinterpret_cast<intptr_t>(&AnswerSeven), 0), 0);
+    EXPECT_EQ(desktop::ShellSystem().Get(), &AnswerSeven);
+    EXPECT_EQ(info.notify(rt::LN_CLEANUP, 0, 0), 0);
+    EXPECT_EQ(info.notify(rt::LN_TYPE_QUERY, 0, 0), -1);
+    EXPECT_EQ(info.notify(2, 0, 0), -1);
+    EXPECT_EQ(desktop::ShellSystem().Get(), &AnswerSeven);
+    info.notify(rt::LN_SET_SYSTEM, 0, 0);
+    EXPECT_EQ(desktop::ShellSystem().Get(), nullptr);
+}
+
 }  // namespace

@@ -144,4 +144,15 @@ TEST(StartThreadTest, NoRoutineStartsNothingAndStoresNoHandle) {
     EXPECT_EQ(result.low, 0u);
 }
 
+// Library 3 keeps the system's entry, has nothing to release at unload, and
+// takes no other message.
+TEST(ThreadLibraryTest, NotifyAnswersSetSystemAndUnloadAndRefusesTheRest) {
+    const rt::LibraryInfo& info = desktop::ThreadLibraryInfo();
+    ASSERT_EQ(info.notify, &desktop::ThreadLibraryNotify);
+    EXPECT_EQ(info.notify(rt::LN_SET_SYSTEM, 0, 0), 0);
+    EXPECT_EQ(info.notify(rt::LN_CLEANUP, 0, 0), 0);
+    EXPECT_EQ(info.notify(rt::LN_TYPE_QUERY, 0, 0), -1);
+    EXPECT_EQ(info.notify(2, 0, 0), -1);
+}
+
 }  // namespace

@@ -221,4 +221,45 @@ TEST_F(MidiStream, ABufferQueuedLatePlaysAtOnceAndTheScheduleHolds) {
     EXPECT_EQ(lines[1], "1550.0 80 3c 00");
 }
 
+// The notifications come from the stream's own thread, open first and close
+// last; a buffer cannot be queued twice, the callback cannot close its own
+// stream, and a closed handle names nothing any more.
+TEST_F(MidiStream, NotificationsComeFromTheStreamThreadWhichCannotCloseItsOwnStream) {
+    MMRESULT closeFromCallback = MMSYSERR_NOERROR;
+    HMIDISTRM stream = 0;
+    recorder_.react = [&](uintptr_t, uintptr_t message, uintptr_t) {
+        if (message == MOM_DONE)
+            closeFromCallback = midiStreamClose(stream);
+    };
+    stream = Open(100);
+    EventBuffer events;
+    events.Short(0, 0x403C90).Short(100000, 0x003C80);  // the second 500 s later
+    MIDIHDR& header = events.Header();
+    Queue(stream, header);
+    EXPECT_EQ(midiStreamOut(stream, &header, sizeof header), MIDIERR_STILLPLAYING);
+    ASSERT_EQ(midiStreamRestart(stream), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiStreamStop(stream), MMSYSERR_NOERROR);
+    ASSERT_TRUE(recorder_.WaitFor(MOM_DONE, 1));
+    EXPECT_EQ(closeFromCallback, MMSYSERR_HANDLEBUSY);
+    EXPECT_EQ(header.dwFlags & (MHDR_DONE | MHDR_INQUEUE | MHDR_PREPARED),
+              MHDR_DONE | MHDR_PREPARED);
+    ASSERT_EQ(midiStreamClose(stream), MMSYSERR_NOERROR);
+
+    std::vector<mmtest::Notification> seen = recorder_.Seen();
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].message, MOM_OPEN);
+    EXPECT_EQ(seen[1].message, MOM_DONE);
+    EXPECT_EQ(seen[1].param1, reinterpret_cast<uintptr_t>(&header));
+    EXPECT_EQ(seen[2].message, MOM_CLOSE);
+    for (const auto& notification : seen) {
+        EXPECT_EQ(notification.handle, stream);
+        EXPECT_NE(notification.thread, std::this_thread::get_id());
+        EXPECT_EQ(notification.thread, seen[0].thread);
+    }
+    EXPECT_EQ(midiStreamClose(stream), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(midiStreamOut(stream, &header, sizeof header), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(midiOutUnprepareHeader(stream, &header, sizeof header), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(midiStreamPause(stream), MMSYSERR_INVALHANDLE);
+}
+
 }  // namespace

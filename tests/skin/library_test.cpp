@@ -44,13 +44,7 @@ TEST_F(SkinTest, LibraryNotifyKeepsTheSystemEntryAndCleansUp) {
 // The batch tool's start window: its own top-level class with a button,
 // a drop-down list and a progress bar, skinned by its load handler.
 TEST_F(SkinTest, AStartWindowIsAttachedAndPaintedInSchemeTwo) {
-    static bool registered = [] {
-        WNDCLASS c;
-        c.lpfnWndProc = DefWindowProc;
-        c.lpszClassName = "SkinTestStartWindow";
-        c.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNFACE + 1));
-        return RegisterClass(&c) != 0;
-    }();
+    static bool registered = ctltest::RegisterFaceClass("SkinTestStartWindow", DefWindowProc);
     ASSERT_TRUE(registered);
     HWND window =
         CreateWindowEx(0, "SkinTestStartWindow", "convert", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50,

@@ -11,6 +11,7 @@
 #include "libs/desktop/skin/skin_engine.h"
 #include "libs/desktop/skin/skin_library.h"
 #include "platform/controls/controls.h"
+#include "tests/controls/test_windows.h"
 
 namespace skintest {
 
@@ -18,15 +19,7 @@ using namespace platform;
 using desktop::skin::SkinEngine;
 using desktop::skin::SkinRecord;
 
-inline void Pump() {
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT)
-            break;
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-    }
-}
+using ctltest::Pump;
 
 // SetSkinScheme through its command entry, as the application calls it.
 inline rt::ResultSlot CallSetSkinScheme(int32_t scheme) {
@@ -73,13 +66,7 @@ protected:
     void SetUp() override {
         SetPresentationMode(PresentationMode::Memory);
         ASSERT_TRUE(RegisterStandardControls());
-        static bool registered = [] {
-            WNDCLASS c;
-            c.lpfnWndProc = DefWindowProc;
-            c.lpszClassName = "SkinTestParent";
-            c.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNFACE + 1));
-            return RegisterClass(&c) != 0;
-        }();
+        static bool registered = ctltest::RegisterFaceClass("SkinTestParent", DefWindowProc);
         ASSERT_TRUE(registered);
         parent_ = CreateWindowEx(0, "SkinTestParent", "parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
                                  0, 640, 480, nullptr, nullptr, nullptr, nullptr);

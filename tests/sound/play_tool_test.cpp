@@ -8,14 +8,8 @@ namespace {
 
 class PlayTool : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        files_ = new mmtest::TempFolder;
-        soundtest::RunGenerator("make_songs.py", files_->File(""));
-    }
-    static void TearDownTestSuite() {
-        delete files_;
-        files_ = nullptr;
-    }
+    static void SetUpTestSuite() { files_.Make("make_songs.py"); }
+    static void TearDownTestSuite() { files_.Remove(); }
     // Runs the tool; answers its exit status, its standard output in *out.
     int Run(const std::string& arguments, std::string* out = nullptr) {
         std::string output = folder_.File("stdout.txt");
@@ -28,21 +22,19 @@ protected:
         }
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    static mmtest::TempFolder* files_;
+    static inline soundtest::GeneratedFiles files_;
     mmtest::TempFolder folder_;
 };
-
-mmtest::TempFolder* PlayTool::files_ = nullptr;
 
 TEST_F(PlayTool, RecordsASongToItsEndAndExits) {
     std::string log = folder_.File("song.log");
     // A stale log is started afresh.
     { std::ofstream(log) << "stale line\n"; }
     std::string out;
-    ASSERT_EQ(Run(files_->File("tempo_map.mid") + " --record " + log + " --speed 400", &out), 0);
+    ASSERT_EQ(Run(files_.File("tempo_map.mid") + " --record " + log + " --speed 400", &out), 0);
     EXPECT_NE(out.find("played to the end"), std::string::npos) << out;
     soundtest::ExpectSameTimedLines(soundtest::ReadTimedLines(log),
-                                    soundtest::ReadTimedLines(files_->File("tempo_map.expected")),
+                                    soundtest::ReadTimedLines(files_.File("tempo_map.expected")),
                                     5.0, 0.25);
 }
 
@@ -53,7 +45,7 @@ TEST_F(PlayTool, ExplainsWhatItCannotPlay) {
     EXPECT_EQ(Run(text, &out), 1);
     EXPECT_EQ(out, text + ": neither a standard MIDI file nor a RIFF WAVE file\n");
 
-    auto song = mmtest::ReadBytes(files_->File("loop.mid"));
+    auto song = mmtest::ReadBytes(files_.File("loop.mid"));
     song.resize(song.size() - 3);
     std::string cut = folder_.File("cut.mid");
     {
@@ -66,14 +58,14 @@ TEST_F(PlayTool, ExplainsWhatItCannotPlay) {
 
     EXPECT_EQ(Run(folder_.File("missing.mid"), &out), 1);
     EXPECT_EQ(Run(""), 2);
-    EXPECT_EQ(Run(files_->File("loop.mid") + " --speed 0"), 2);
-    EXPECT_EQ(Run(files_->File("loop.mid") + " --bogus"), 2);
+    EXPECT_EQ(Run(files_.File("loop.mid") + " --speed 0"), 2);
+    EXPECT_EQ(Run(files_.File("loop.mid") + " --bogus"), 2);
 }
 
 TEST_F(PlayTool, StopsALoopAfterTheGivenSeconds) {
     std::string log = folder_.File("loop.log");
     std::string out;
-    ASSERT_EQ(Run(files_->File("loop.mid") + " --loop --seconds 0.5 --record " + log, &out), 0);
+    ASSERT_EQ(Run(files_.File("loop.mid") + " --loop --seconds 0.5 --record " + log, &out), 0);
     EXPECT_NE(out.find("stopped after"), std::string::npos) << out;
     EXPECT_GE(mmtest::ReadLines(log).size(), 4u);
 }

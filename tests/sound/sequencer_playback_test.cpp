@@ -20,14 +20,8 @@ constexpr uint32_t kSongEndBoundMs = 30000;
 
 class SequencerPlayback : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        songs_ = new mmtest::TempFolder;
-        soundtest::RunGenerator("make_songs.py", songs_->File(""));
-    }
-    static void TearDownTestSuite() {
-        delete songs_;
-        songs_ = nullptr;
-    }
+    static void SetUpTestSuite() { songs_.Make("make_songs.py"); }
+    static void TearDownTestSuite() { songs_.Remove(); }
     void SetUp() override {
         setenv("PICBATCH_MIDI_LOG", log_.c_str(), 1);
         threadsBefore_ = mmtest::ThreadCount();
@@ -38,10 +32,10 @@ protected:
     }
 
     static std::vector<uint8_t> Song(const std::string& name) {
-        return mmtest::ReadBytes(songs_->File(name + ".mid"));
+        return mmtest::ReadBytes(songs_.File(name + ".mid"));
     }
     static std::vector<LogLine> Expected(const std::string& name) {
-        return ReadTimedLines(songs_->File(name + ".expected"));
+        return ReadTimedLines(songs_.File(name + ".expected"));
     }
     std::vector<LogLine> Played() { return ReadTimedLines(log_); }
 
@@ -55,13 +49,11 @@ protected:
         return took.count();
     }
 
-    static mmtest::TempFolder* songs_;
+    static inline soundtest::GeneratedFiles songs_;
     mmtest::TempFolder folder_;
     std::string log_ = folder_.File("played.log");
     size_t threadsBefore_ = 0;
 };
-
-mmtest::TempFolder* SequencerPlayback::songs_ = nullptr;
 
 TEST_F(SequencerPlayback, ThreeTracksWithFourTemposPlayAtMidosTimes) {
     MidiSequencer sequencer;

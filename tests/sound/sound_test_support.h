@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,22 @@ inline void RunGenerator(const char* script, const std::string& folder) {
     ASSERT_EQ(std::system(command.c_str()), 0)
         << command << " failed: the sound tests need Debian's python3-mido";
 }
+
+// What one of the generator scripts writes, made once for a test suite (in
+// its SetUpTestSuite) into a folder of its own that goes with the suite
+// (TearDownTestSuite).
+class GeneratedFiles {
+public:
+    void Make(const char* script) {
+        folder_ = std::make_unique<mmtest::TempFolder>();
+        RunGenerator(script, folder_->File(""));
+    }
+    void Remove() { folder_.reset(); }
+    std::string File(const std::string& name) const { return folder_->File(name); }
+
+private:
+    std::unique_ptr<mmtest::TempFolder> folder_;
+};
 
 struct LogLine {
     double ms = 0;

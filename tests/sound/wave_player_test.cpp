@@ -12,14 +12,8 @@ using namespace corelib::sound;
 
 class WavePlayback : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        sounds_ = new mmtest::TempFolder;
-        soundtest::RunGenerator("make_waves.py", sounds_->File(""));
-    }
-    static void TearDownTestSuite() {
-        delete sounds_;
-        sounds_ = nullptr;
-    }
+    static void SetUpTestSuite() { sounds_.Make("make_waves.py"); }
+    static void TearDownTestSuite() { sounds_.Remove(); }
     void SetUp() override {
         UseDriver("disk");
         setenv("SDL_DISKAUDIOFILE", disk_.c_str(), 1);
@@ -33,10 +27,10 @@ protected:
     static void UseDriver(const char* driver) { setenv("SDL_AUDIODRIVER", driver, 1); }
 
     static std::vector<uint8_t> Sound(const std::string& name) {
-        return mmtest::ReadBytes(sounds_->File(name + ".wav"));
+        return mmtest::ReadBytes(sounds_.File(name + ".wav"));
     }
     static std::vector<uint8_t> Samples(const std::string& name) {
-        return mmtest::ReadBytes(sounds_->File(name + ".raw"));
+        return mmtest::ReadBytes(sounds_.File(name + ".raw"));
     }
     int32_t Play(const std::vector<uint8_t>& image, int32_t loop = 0) {
         return player_.PlayWave(image.data(), uint32_t(image.size()), loop);
@@ -53,14 +47,12 @@ protected:
         return mmtest::WithoutSilence(mmtest::ReadBytes(disk_), silence);
     }
 
-    static mmtest::TempFolder* sounds_;
+    static inline soundtest::GeneratedFiles sounds_;
     mmtest::TempFolder folder_;
     std::string disk_ = folder_.File("played.raw");
     WavePlayer player_;
     size_t threadsBefore_ = 0;
 };
-
-mmtest::TempFolder* WavePlayback::sounds_ = nullptr;
 
 TEST_F(WavePlayback, TheSamplesThatReachTheDeviceAreTheFilesSamples) {
     for (const char* name : {"pcm8_mono", "pcm16_stereo"}) {

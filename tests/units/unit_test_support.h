@@ -20,6 +20,7 @@
 #include "runtime/system_hooks.h"
 #include "runtime/unit_property_block.h"
 #include "runtime/window_record.h"
+#include "tests/controls/test_windows.h"
 
 namespace unittest {
 
@@ -75,15 +76,7 @@ struct BlockBuilder {
     std::vector<uint8_t> Finish() const { return writer.Finish(); }
 };
 
-inline void Pump() {
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT)
-            break;
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-    }
-}
+using ctltest::Pump;
 
 inline HWND WindowOf(rt::WindowObject* unit) {
     return reinterpret_cast<HWND>(unit->Handle());

@@ -237,6 +237,7 @@ std::vector<uint8_t> UnitRecordOf(const UnitSpec& spec) {
         block.Word(spec.extraProperty, spec.extraValue);
     rt::UnitEntryFields fields;
     fields.type = spec.type;
+    fields.parent = UNIT_WINDOW;  // every unit sits on the window
     fields.name = spec.name;
     fields.geometry[0] = spec.left;
     fields.geometry[1] = spec.top;

@@ -2,7 +2,8 @@
 // labels, text boxes, option buttons, a check box, push buttons) and its
 // menu items, installed as a WindowRecord of the WindowMap whose unit
 // records are laid out as the system reads them. Nothing here creates a
-// native window; the loader does (demo_loader.h).
+// native window; the window framework's loader does
+// (runtime/framework/window_loader.h).
 //
 //   File   Open... Ctrl+O | Save Ctrl+S | - | Recent files > two files | - | Exit Alt+F4
 //   Edit   Undo Ctrl+Z (grey) | Word wrap (checked) | Size > Small, Medium, Large

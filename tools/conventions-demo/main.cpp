@@ -25,13 +25,13 @@
 #include "runtime/application_object.h"
 #include "runtime/cleanup/cleanup_hooks.h"
 #include "runtime/event_call.h"
+#include "runtime/framework/window_loader.h"
 #include "runtime/input/pre_translate.h"
 #include "runtime/menubar/menu_bar_hooks.h"
 #include "runtime/system_hooks.h"
 #include "runtime/unit_entry.h"
 #include "tools/conventions-demo/demo_description.h"
 #include "tools/conventions-demo/demo_handlers.h"
-#include "tools/conventions-demo/demo_loader.h"
 #include "tools/conventions-demo/demo_units.h"
 
 using namespace platform;
@@ -91,7 +91,7 @@ void ReportMissingOpener() {
 }
 
 // The native-window side of the system that the window framework fills in
-// a full program; here the demo's own loader makes the windows.
+// a full program; the framework's loader makes the windows.
 void InstallNativeWindows() {
     rt::NativeWindowHooks natives;
     natives.windowExists = [](rt::NativeHandle handle) {
@@ -105,9 +105,7 @@ void InstallNativeWindows() {
             rt::DestroyWindowAccelerators(handle);
     };
     natives.processPendingMessages = &PumpPending;
-    natives.loadWindow = [](rt::WindowRecord& window, rt::NativeHandle, int32_t) {
-        return demo::LoadDemoWindow(rt::ApplicationObject::Instance(), window);
-    };
+    natives.loadWindow = &rt::LoadWindowUnits;
     natives.showAndActivate = [](rt::NativeHandle handle) {
         auto hwnd = reinterpret_cast<HWND>(handle);
         ShowWindow(hwnd, SW_SHOW);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "libs/desktop/skin/skin_engine.h"
+#include "platform/controls/control_gallery.h"
 #include "platform/controls/controls.h"
 
 namespace gallery {
@@ -55,11 +56,7 @@ LRESULT SheetProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
         HBRUSH fill = CreateSolidBrush(RGB(255, 228, 181));
         FillRect(item->hDC, &item->rcItem, fill);
         DeleteObject(fill);
-        RECT text = item->rcItem;
-        SetBkMode(item->hDC, TRANSPARENT);
-        HGDIOBJ old = SelectObject(item->hDC, GetStockObject(DEFAULT_GUI_FONT));
-        DrawText(item->hDC, "Owner-drawn", 11, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        SelectObject(item->hDC, old);
+        DrawOwnerDrawnCaption(*item);
         return 1;
     }
     return DefWindowProc(hwnd, message, wParam, lParam);
@@ -78,15 +75,15 @@ bool RegisterSheet() {
     return ok;
 }
 
+// The gallery's builder on the sheet's grid; a control may be given the
+// state it is to be shown in once skinned.
 class Sheet {
 public:
-    explicit Sheet(HWND panel) : panel_(panel) {}
+    explicit Sheet(HWND panel) : builder_(panel) {}
 
     HWND Add(const char* cls, const char* text, uint32_t style, int x, int y, int w, int h,
-             intptr_t forced = FORCE_NONE, uint32_t exStyle = 0) {
-        HWND hwnd =
-            CreateWindowEx(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, panel_,
-                           reinterpret_cast<void*>(intptr_t(nextId_++)), nullptr, nullptr);
+             intptr_t forced = FORCE_NONE) {
+        HWND hwnd = builder_.Add(cls, text, style, x, y, w, h);
         if (hwnd && forced != FORCE_NONE)
             SetWindowLongPtr(hwnd, GWLP_USERDATA, forced);
         return hwnd;
@@ -97,13 +94,11 @@ public:
     int RowTop(int row) const { return kFirstRowTop + row * kRowStep; }
     int CellLeft(int column) const { return kColumnLeft + column * kColumnStep; }
     void Items(HWND list, uint32_t add, std::initializer_list<const char*> items) {
-        for (const char* item : items)
-            SendMessage(list, add, 0, reinterpret_cast<LPARAM>(item));
+        builder_.Fill(list, add, items);
     }
 
 private:
-    HWND panel_;
-    int nextId_ = 100;
+    GalleryBuilder builder_;
 };
 
 intptr_t ForcedFor(int column) {

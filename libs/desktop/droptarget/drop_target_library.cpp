@@ -1,6 +1,7 @@
 #include "libs/desktop/droptarget/drop_target_library.h"
 
 #include "libs/desktop/droptarget/drop_target_unit.h"
+#include "libs/desktop/library_notify.h"
 #include "runtime/unit_type.h"
 
 namespace desktop {
@@ -35,11 +36,8 @@ const rt::SystemCallbackSlot& DropTargetSystem() {
 }
 
 intptr_t DropTargetLibraryNotify(int32_t message, intptr_t param1, intptr_t /*param2*/) {
-    if (message == rt::LN_SET_SYSTEM) {
-        g_system.Set(reinterpret_cast<rt::NotifyEntry>(param1));
-        return 0;
-    }
-    return -1;
+    // The library does not take the unload message.
+    return AnswerLibraryMessage(g_system, message, param1, nullptr);
 }
 
 }  // namespace desktop

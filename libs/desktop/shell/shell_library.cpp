@@ -1,5 +1,7 @@
 #include "libs/desktop/shell/shell_library.h"
 
+#include "libs/desktop/library_notify.h"
+
 namespace desktop {
 namespace {
 
@@ -18,18 +20,10 @@ const rt::SystemCallbackSlot& ShellSystem() {
 }
 
 intptr_t ShellLibraryNotify(int32_t message, intptr_t param1, intptr_t /*param2*/) {
-    switch (message) {
-        case rt::LN_SET_SYSTEM:
-            g_system.Set(reinterpret_cast<rt::NotifyEntry>(param1));
-            return 0;
-        case rt::LN_CLEANUP:
-            // The commands keep no platform objects between calls (the
-            // chooser's windows are gone when it returns), so unloading has
-            // nothing to release.
-            return 0;
-        default:
-            return -1;
-    }
+    // The commands keep no platform objects between calls (the chooser's
+    // windows are gone when it returns), so unloading has nothing to
+    // release.
+    return AnswerLibraryMessage(g_system, message, param1, &ReleaseNothing);
 }
 
 }  // namespace desktop

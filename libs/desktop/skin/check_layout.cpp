@@ -55,6 +55,13 @@ CheckLayout LayOutCheck(const RECT& client, uint32_t style, int boxSize, int cen
     return layout;
 }
 
+CheckLayout BeginCheckPainting(const SkinRecord& record, const PaintTarget& target, int boxSize,
+                               int centredHeight) {
+    auto style = uint32_t(GetWindowLong(record.window, GWL_STYLE));
+    FillBackground(target.dc, target.client, record);
+    return LayOutCheck(target.client, style, boxSize, centredHeight);
+}
+
 void DrawCheckCaption(HDC dc, const SkinRecord& record, const CheckLayout& layout) {
     SelectedFont font(dc, record.window);
     std::string caption = ReadCaption(record.window);

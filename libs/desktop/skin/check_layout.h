@@ -5,6 +5,7 @@
 #pragma once
 
 #include "libs/desktop/skin/drawing.h"
+#include "libs/desktop/skin/painter_support.h"
 
 namespace desktop::skin {
 
@@ -17,6 +18,11 @@ struct CheckLayout {
 // `boxSize` is the box's width and height; `centredHeight` the height
 // used to centre it.
 CheckLayout LayOutCheck(const RECT& client, uint32_t style, int boxSize, int centredHeight);
+
+// Where the check box and radio button painters start: the layout from the
+// control's window style, with the parent's background filled in.
+CheckLayout BeginCheckPainting(const SkinRecord& record, const PaintTarget& target, int boxSize,
+                               int centredHeight);
 
 // Draws the caption and, for a focused control, the focus rectangle
 // around the laid-out text.

@@ -12,7 +12,7 @@ namespace {
 
 constexpr COLORREF kRgbMask = 0x00FFFFFF;
 constexpr COLORREF kWhite = 0xFFFFFF;
-constexpr COLORREF kDisabledEdgeDarkening = 0x202020;
+constexpr COLORREF kDisabledFrameDarkening = 0x202020;
 
 TRIVERTEX Vertex(int x, int y, COLORREF color) {
     TRIVERTEX v;
@@ -98,10 +98,28 @@ COLORREF ButtonFace() {
     return GetSysColor(COLOR_BTNFACE);
 }
 
+COLORREF DisabledFrameColor() {
+    return Darker(ButtonFace(), kDisabledFrameDarkening);
+}
+
+COLORREF EdgeColor(int32_t scheme, bool disabled) {
+    return disabled ? DisabledFrameColor() : SchemeEdgeColor(scheme);
+}
+
+void RoundCorners(HDC dc, const RECT& frame, COLORREF outside, COLORREF edge) {
+    const int xs[2] = {frame.left, frame.right - 1};
+    const int ys[2] = {frame.top, frame.bottom - 1};
+    for (int i = 0; i < 2; ++i) {
+        for (int j = 0; j < 2; ++j) {
+            SetPixel(dc, xs[i], ys[j], outside);
+            SetPixel(dc, xs[i] + (i == 0 ? 1 : -1), ys[j] + (j == 0 ? 1 : -1), edge);
+        }
+    }
+}
+
 void DrawEdgeFrame(HDC dc, const RECT& rect, int32_t scheme, uint32_t flags, int32_t kind) {
     bool disabled = flags & SK_DISABLED;
-    COLORREF outer =
-        disabled ? Darker(ButtonFace(), kDisabledEdgeDarkening) : SchemeEdgeColor(scheme);
+    COLORREF outer = EdgeColor(scheme, disabled);
     COLORREF inner = (disabled || (flags & SK_READONLY)) ? ButtonFace() : GetSysColor(COLOR_WINDOW);
     FrameSolid(dc, rect, outer);
     RECT inside = rect;

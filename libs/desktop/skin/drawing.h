@@ -30,6 +30,16 @@ void LineSolid(HDC dc, int x0, int y0, int x1, int y1, COLORREF color);
 // at 0.
 COLORREF Darker(COLORREF color, COLORREF amount);
 COLORREF ButtonFace();
+// The frame of a disabled control: the button face minus 0x202020.
+COLORREF DisabledFrameColor();
+// The outer edge of fields, combo boxes and up-down controls: the scheme
+// edge colour, or the disabled frame colour.
+COLORREF EdgeColor(int32_t scheme, bool disabled);
+
+// Rounds the corners of a one-pixel `frame`: each corner pixel takes the
+// colour outside the frame and the pixel diagonally inside it the frame's
+// `edge` colour.
+void RoundCorners(HDC dc, const RECT& frame, COLORREF outside, COLORREF edge);
 
 // Frame of edit fields and list boxes: one pixel in the scheme edge colour
 // (face minus 0x202020 when disabled), one pixel inside it in the window
@@ -50,6 +60,12 @@ inline constexpr uint32_t ARROW_VARIANT = 0x8000000;   // the variant face for t
 // asked), rounded corner pixels, an inner gradient, the arrow, and the
 // outline the scheme draws (scheme 2 adds a white line inside it).
 void DrawArrowButton(HDC dc, const RECT& rect, uint32_t flags, int32_t scheme);
+
+// The flags of an arrow button with a glyph in a control whose state flags
+// are `state`: disabled with the control, in the variant face then.
+constexpr uint32_t ArrowGlyphFlags(uint32_t state) {
+    return (state & SK_DISABLED) | ARROW_GLYPH | ((state & SK_DISABLED) ? ARROW_VARIANT : 0);
+}
 
 // Nine positions of a caption or a box in a rectangle.
 enum Alignment : uint32_t {

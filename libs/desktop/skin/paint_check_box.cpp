@@ -13,21 +13,12 @@ using namespace platform;
 
 constexpr int kBoxSize = 13;
 constexpr COLORREF kWhite = 0xFFFFFF;
-constexpr COLORREF kDisabledFrameDarkening = 0x202020;
 
 // Seven vertical strokes, three pixels long, from the top-left of a 7 by 7
 // area three pixels inside the box.
 constexpr int kMarkInset = 3;
 constexpr int kMarkStrokeTops[7] = {2, 3, 4, 3, 2, 1, 0};
 constexpr int kMarkStrokeLength = 3;
-
-int BoxSet(uint32_t flags) {
-    if (flags & SK_PUSHED)
-        return BOX_PRESSED;
-    if (flags & SK_HOT)
-        return BOX_HOT;
-    return BOX_NORMAL;
-}
 
 // The colour of the inner square, or none.
 bool InnerSquareColor(uint32_t flags, COLORREF* color) {
@@ -54,29 +45,18 @@ void DrawMark(HDC dc, const RECT& box, COLORREF color) {
     }
 }
 
-}  // namespace
-
-void PaintCheckBox(const SkinRecord& record) {
-    PaintBuffer buffer(record.window, true);
-    if (!buffer.Ready())
-        return;
-    HDC dc = buffer.Dc();
-    const RECT client = buffer.Client();
-    int32_t scheme = PaintScheme();
+void DrawCheckBox(const SkinRecord& record, const PaintTarget& target) {
+    CheckLayout layout = BeginCheckPainting(record, target, kBoxSize, kBoxSize);
+    HDC dc = target.dc;
     uint32_t flags = record.flags;
     bool disabled = flags & SK_DISABLED;
-    auto style = uint32_t(GetWindowLong(record.window, GWL_STYLE));
-    CheckLayout layout = LayOutCheck(client, style, kBoxSize, kBoxSize);
-
-    FillBackground(dc, client, record);
-    FrameSolid(dc, layout.box,
-               disabled ? Darker(ButtonFace(), kDisabledFrameDarkening) : kCheckFrame);
+    FrameSolid(dc, layout.box, disabled ? DisabledFrameColor() : kCheckFrame);
     RECT inside = layout.box;
     InflateRect(&inside, -1, -1);
     if (disabled) {
         FillSolid(dc, inside, kWhite);
     } else {
-        FillGradient(dc, inside, CheckBoxSet(scheme, BoxSet(flags)));
+        FillGradient(dc, inside, CheckBoxSet(target.scheme, BoxStateSet(flags)));
     }
     COLORREF square;
     if (InnerSquareColor(flags, &square)) {
@@ -87,7 +67,12 @@ void PaintCheckBox(const SkinRecord& record) {
     if (flags & SK_CHECKED)
         DrawMark(dc, layout.box, disabled ? kCheckMarkDisabled : kCheckMark);
     DrawCheckCaption(dc, record, layout);
-    buffer.End();
+}
+
+}  // namespace
+
+void PaintCheckBox(const SkinRecord& record) {
+    PaintBuffered(record, DrawCheckBox);
 }
 
 }  // namespace desktop::skin

@@ -20,24 +20,20 @@ bool IsFramed(HWND window) {
     return (style & WS_BORDER) || (exStyle & kEdgeExStyles);
 }
 
-void PaintFrameOnly(const SkinRecord& record) {
-    PaintBuffer buffer(record.window, true);
-    if (!buffer.Ready())
-        return;
-    DrawEdgeFrame(buffer.Dc(), buffer.Client(), PaintScheme(), record.flags, record.kind);
-    buffer.End();
+void DrawFrameOnly(const SkinRecord& record, const PaintTarget& target) {
+    DrawEdgeFrame(target.dc, target.client, target.scheme, record.flags, record.kind);
 }
 
 }  // namespace
 
 void PaintEditField(const SkinRecord& record) {
     if (IsFramed(record.window))
-        PaintFrameOnly(record);
+        PaintBuffered(record, DrawFrameOnly);
 }
 
 void PaintListBox(const SkinRecord& record) {
     if (IsFramed(record.window) && SendMessage(record.window, LB_GETCOUNT, 0, 0) >= 1)
-        PaintFrameOnly(record);
+        PaintBuffered(record, DrawFrameOnly);
 }
 
 }  // namespace desktop::skin

@@ -24,14 +24,9 @@ std::string FirstLine(std::string caption) {
     return caption;
 }
 
-}  // namespace
-
-void PaintGroupBox(const SkinRecord& record) {
-    PaintBuffer buffer(record.window, true);
-    if (!buffer.Ready())
-        return;
-    HDC dc = buffer.Dc();
-    const RECT client = buffer.Client();
+void DrawGroupBox(const SkinRecord& record, const PaintTarget& target) {
+    HDC dc = target.dc;
+    const RECT& client = target.client;
     FillBackground(dc, client, record);
     SelectedFont font(dc, record.window);
     std::string caption = FirstLine(ReadCaption(record.window));
@@ -45,14 +40,7 @@ void PaintGroupBox(const SkinRecord& record) {
     // The colour behind the frame, as the background left it.
     COLORREF background = GetPixel(dc, frame.left, frame.top);
     FrameSolid(dc, frame, kGroupFrame);
-    const int xs[2] = {frame.left, frame.right - 1};
-    const int ys[2] = {frame.top, frame.bottom - 1};
-    for (int i = 0; i < 2; ++i) {
-        for (int j = 0; j < 2; ++j) {
-            SetPixel(dc, xs[i], ys[j], background);
-            SetPixel(dc, xs[i] + (i == 0 ? 1 : -1), ys[j] + (j == 0 ? 1 : -1), kGroupFrame);
-        }
-    }
+    RoundCorners(dc, frame, background, kGroupFrame);
     if (!caption.empty()) {
         auto style = uint32_t(GetWindowLong(record.window, GWL_STYLE));
         uint32_t horizontal = style & BS_CENTER;
@@ -70,7 +58,12 @@ void PaintGroupBox(const SkinRecord& record) {
         DrawCaption(dc, caption, RECT{left, client.top, left + textWidth, client.top + textHeight},
                     ALIGN_TOP_LEFT);
     }
-    buffer.End();
+}
+
+}  // namespace
+
+void PaintGroupBox(const SkinRecord& record) {
+    PaintBuffered(record, DrawGroupBox);
 }
 
 }  // namespace desktop::skin

@@ -17,7 +17,6 @@ namespace {
 using namespace platform;
 
 constexpr COLORREF kBlack = 0x000000;
-constexpr COLORREF kDisabledFrameDarkening = 0x202020;
 constexpr COLORREF kDisabledCornerOuter = 0x151515;
 constexpr COLORREF kDisabledCornerInner = 0x111111;
 
@@ -33,28 +32,8 @@ int FaceSet(uint32_t flags) {
     return PUSH_FACE_NORMAL;
 }
 
-// Each corner of the frame takes the colour outside it, and the pixel
-// diagonally inside takes the frame's, so the corner reads as round.
-void RoundCorners(HDC dc, const RECT& frame, COLORREF outside, COLORREF edge) {
-    const int xs[2] = {frame.left, frame.right - 1};
-    const int ys[2] = {frame.top, frame.bottom - 1};
-    for (int i = 0; i < 2; ++i) {
-        for (int j = 0; j < 2; ++j) {
-            SetPixel(dc, xs[i], ys[j], outside);
-            SetPixel(dc, xs[i] + (i == 0 ? 1 : -1), ys[j] + (j == 0 ? 1 : -1), edge);
-        }
-    }
-}
-
-}  // namespace
-
-void PaintPushButton(const SkinRecord& record) {
-    PaintBuffer buffer(record.window, true);
-    if (!buffer.Ready())
-        return;
-    HDC dc = buffer.Dc();
-    const RECT client = buffer.Client();
-    int32_t scheme = PaintScheme();
+void DrawPushButton(const SkinRecord& record, const PaintTarget& target) {
+    const auto& [dc, client, scheme] = target;
     uint32_t flags = record.flags;
     bool disabled = flags & SK_DISABLED;
     bool heavy = flags & (SK_PUSHED | SK_CHECKED | SK_INDETERMINATE);
@@ -64,8 +43,7 @@ void PaintPushButton(const SkinRecord& record) {
     FrameSolid(dc, client, face);
     RECT frame = client;
     InflateRect(&frame, -1, -1);
-    COLORREF frameColor =
-        disabled ? Darker(face, kDisabledFrameDarkening) : PushButtonFrameColor(scheme);
+    COLORREF frameColor = disabled ? DisabledFrameColor() : PushButtonFrameColor(scheme);
     FrameSolid(dc, frame, frameColor);
     RECT inside = frame;
     InflateRect(&inside, -1, -1);
@@ -103,7 +81,12 @@ void PaintPushButton(const SkinRecord& record) {
         InflateRect(&focus, 1, 1);
         DrawFocusRect(dc, &focus);
     }
-    buffer.End();
+}
+
+}  // namespace
+
+void PaintPushButton(const SkinRecord& record) {
+    PaintBuffered(record, DrawPushButton);
 }
 
 }  // namespace desktop::skin

@@ -14,15 +14,30 @@ constexpr int kCircleSize = 16;
 constexpr int kCentredHeight = 15;
 constexpr int kDotInset = 5;
 constexpr COLORREF kWhite = 0xFFFFFF;
-constexpr COLORREF kDisabledFrameDarkening = 0x202020;
+
+// Clips drawing to the circle inscribed in `box` while it lives.
+class CircleClip {
+public:
+    CircleClip(HDC dc, const RECT& box)
+        : dc_(dc), circle_(CreateEllipticRgn(box.left, box.top, box.right, box.bottom)) {
+        SelectClipRgn(dc_, circle_);
+    }
+    ~CircleClip() {
+        SelectClipRgn(dc_, nullptr);
+        DeleteObject(circle_);
+    }
+    CircleClip(const CircleClip&) = delete;
+    CircleClip& operator=(const CircleClip&) = delete;
+
+private:
+    HDC dc_;
+    HRGN circle_;
+};
 
 // Fills the circle inscribed in `box` with a gradient.
 void FillCircleGradient(HDC dc, const RECT& box, const GradientSet& set) {
-    HRGN circle = CreateEllipticRgn(box.left, box.top, box.right, box.bottom);
-    SelectClipRgn(dc, circle);
+    CircleClip clip(dc, box);
     FillGradient(dc, box, set);
-    SelectClipRgn(dc, nullptr);
-    DeleteObject(circle);
 }
 
 void OutlineCircle(HDC dc, const RECT& box, COLORREF color) {
@@ -35,38 +50,17 @@ void OutlineCircle(HDC dc, const RECT& box, COLORREF color) {
     DeleteObject(pen);
 }
 
-int CircleSet(uint32_t flags) {
-    if (flags & SK_PUSHED)
-        return BOX_PRESSED;
-    if (flags & SK_HOT)
-        return BOX_HOT;
-    return BOX_NORMAL;
-}
-
-}  // namespace
-
-void PaintRadioButton(const SkinRecord& record) {
-    PaintBuffer buffer(record.window, true);
-    if (!buffer.Ready())
-        return;
-    HDC dc = buffer.Dc();
-    const RECT client = buffer.Client();
-    int32_t scheme = PaintScheme();
+void DrawRadioButton(const SkinRecord& record, const PaintTarget& target) {
+    CheckLayout layout = BeginCheckPainting(record, target, kCircleSize, kCentredHeight);
+    const RECT& circle = layout.box;
+    HDC dc = target.dc;
     uint32_t flags = record.flags;
     bool disabled = flags & SK_DISABLED;
-    auto style = uint32_t(GetWindowLong(record.window, GWL_STYLE));
-    CheckLayout layout = LayOutCheck(client, style, kCircleSize, kCentredHeight);
-    const RECT& circle = layout.box;
-
-    FillBackground(dc, client, record);
     if (disabled) {
-        HRGN shape = CreateEllipticRgn(circle.left, circle.top, circle.right, circle.bottom);
-        SelectClipRgn(dc, shape);
+        CircleClip clip(dc, circle);
         FillSolid(dc, circle, kWhite);
-        SelectClipRgn(dc, nullptr);
-        DeleteObject(shape);
     } else {
-        FillCircleGradient(dc, circle, RadioSet(scheme, CircleSet(flags)));
+        FillCircleGradient(dc, circle, RadioSet(target.scheme, BoxStateSet(flags)));
     }
     if ((flags & SK_HOT) && !(flags & SK_PUSHED) && !disabled) {
         for (int inset : {2, 3}) {
@@ -75,8 +69,7 @@ void PaintRadioButton(const SkinRecord& record) {
             OutlineCircle(dc, ring, kRadioHotRing);
         }
     }
-    OutlineCircle(dc, circle,
-                  disabled ? Darker(ButtonFace(), kDisabledFrameDarkening) : kCheckFrame);
+    OutlineCircle(dc, circle, disabled ? DisabledFrameColor() : kCheckFrame);
     if (flags & SK_CHECKED) {
         RECT dot = circle;
         InflateRect(&dot, -kDotInset, -kDotInset);
@@ -84,7 +77,12 @@ void PaintRadioButton(const SkinRecord& record) {
         OutlineCircle(dc, dot, disabled ? kRadioDotOutlineDisabled : kRadioDotOutline);
     }
     DrawCheckCaption(dc, record, layout);
-    buffer.End();
+}
+
+}  // namespace
+
+void PaintRadioButton(const SkinRecord& record) {
+    PaintBuffered(record, DrawRadioButton);
 }
 
 }  // namespace desktop::skin

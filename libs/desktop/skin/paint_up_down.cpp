@@ -12,14 +12,11 @@ namespace {
 
 using namespace platform;
 
-constexpr COLORREF kDisabledEdgeDarkening = 0x202020;
-
 // Draws the frame on the top, bottom and far side; answers what is left
 // inside it.
 RECT ContinueFieldFrame(HDC dc, const RECT& client, int32_t scheme, uint32_t flags) {
     bool disabled = flags & SK_DISABLED;
-    COLORREF outer =
-        disabled ? Darker(ButtonFace(), kDisabledEdgeDarkening) : SchemeEdgeColor(scheme);
+    COLORREF outer = EdgeColor(scheme, disabled);
     COLORREF inner = disabled ? ButtonFace() : GetSysColor(COLOR_WINDOW);
     bool fieldOnRight = flags & SK_ALIGN_LEFT;  // the up-down sits left of its field
     for (int ring = 0; ring < 2; ++ring) {
@@ -42,15 +39,8 @@ RECT ContinueFieldFrame(HDC dc, const RECT& client, int32_t scheme, uint32_t fla
     return area;
 }
 
-}  // namespace
-
-void PaintUpDown(const SkinRecord& record) {
-    PaintBuffer buffer(record.window, true);
-    if (!buffer.Ready())
-        return;
-    HDC dc = buffer.Dc();
-    const RECT client = buffer.Client();
-    int32_t scheme = PaintScheme();
+void DrawUpDown(const SkinRecord& record, const PaintTarget& target) {
+    const auto& [dc, client, scheme] = target;
     uint32_t flags = record.flags;
     bool horizontal = flags & SK_HORIZONTAL;
     RECT area = client;
@@ -65,13 +55,17 @@ void PaintUpDown(const SkinRecord& record) {
     } else {
         first.bottom = second.top = area.top + (area.bottom - area.top) / 2;
     }
-    uint32_t shared = (flags & SK_DISABLED) | ARROW_GLYPH | (horizontal ? 0 : ARROW_VERTICAL) |
-                      ((flags & SK_DISABLED) ? ARROW_VARIANT : 0);
+    uint32_t shared = ArrowGlyphFlags(flags) | (horizontal ? 0 : ARROW_VERTICAL);
     uint32_t lively = flags & (SK_PUSHED | SK_HOT);
     bool firstActive = flags & SK_FIRST_HALF;
     DrawArrowButton(dc, first, shared | (firstActive ? lively : 0), scheme);
     DrawArrowButton(dc, second, shared | ARROW_SECOND | (firstActive ? 0 : lively), scheme);
-    buffer.End();
+}
+
+}  // namespace
+
+void PaintUpDown(const SkinRecord& record) {
+    PaintBuffered(record, DrawUpDown);
 }
 
 }  // namespace desktop::skin

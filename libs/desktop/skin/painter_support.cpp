@@ -1,5 +1,6 @@
 #include "libs/desktop/skin/painter_support.h"
 
+#include "libs/desktop/skin/paint_buffer.h"
 #include "libs/desktop/skin/skin_engine.h"
 #include "platform/graphics/gdi.h"
 
@@ -14,6 +15,23 @@ constexpr int kCaptionLimit = 256;
 int32_t PaintScheme() {
     int32_t scheme = SkinEngine::ForThisThread().Scheme();
     return IsScheme(scheme) ? scheme : SCHEME_BLUE;
+}
+
+void PaintBuffered(const SkinRecord& record,
+                   void (*draw)(const SkinRecord& record, const PaintTarget& target)) {
+    PaintBuffer buffer(record.window, true);
+    if (!buffer.Ready())
+        return;
+    draw(record, PaintTarget{buffer.Dc(), buffer.Client(), PaintScheme()});
+    buffer.End();
+}
+
+int BoxStateSet(uint32_t flags) {
+    if (flags & SK_PUSHED)
+        return BOX_PRESSED;
+    if (flags & SK_HOT)
+        return BOX_HOT;
+    return BOX_NORMAL;
 }
 
 void FillBackground(HDC dc, const RECT& client, const SkinRecord& record) {

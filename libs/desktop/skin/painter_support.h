@@ -1,17 +1,36 @@
-// What the caption-bearing painters (push button, check box, radio button,
-// group box) share: the scheme to paint in, the background the parent gave
-// the control, its caption and font, and the caption colour.
+// What the painters share: the buffered drawing every painter runs in,
+// the scheme to paint in, the state's gradient set for boxes and circles,
+// and for the caption-bearing painters (push button, check box, radio
+// button, group box) the background the parent gave the control, its
+// caption and font, and the caption colour.
 #pragma once
 
 #include <string>
 
 #include "libs/desktop/skin/drawing.h"
-#include "libs/desktop/skin/paint_buffer.h"
 
 namespace desktop::skin {
 
 // The calling thread's scheme (the blue one when none is set).
 int32_t PaintScheme();
+
+// Where a painter draws: the PaintBuffer's memory context and the client
+// rectangle, in the calling thread's scheme.
+struct PaintTarget {
+    HDC dc;
+    RECT client;
+    int32_t scheme;
+};
+
+// Runs `draw` on a PaintBuffer that starts from the window's present pixels
+// and shows the result in one transfer. Nothing is drawn when the buffer
+// cannot be made.
+void PaintBuffered(const SkinRecord& record,
+                   void (*draw)(const SkinRecord& record, const PaintTarget& target));
+
+// The gradient set (BoxSetIndex) of a check box or radio button in state
+// `flags`: pressed, hot, or normal.
+int BoxStateSet(uint32_t flags);
 
 // Fills the client area with the parent's background brush from the
 // record (the button face before the control's first erase message).

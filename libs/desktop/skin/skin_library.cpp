@@ -1,5 +1,6 @@
 #include "libs/desktop/skin/skin_library.h"
 
+#include "libs/desktop/library_notify.h"
 #include "libs/desktop/skin/skin_engine.h"
 
 namespace desktop {
@@ -19,18 +20,10 @@ const rt::LibraryInfo& SkinLibraryInfo() {
 }
 
 intptr_t SkinLibraryNotify(int32_t message, intptr_t param1, intptr_t /*param2*/) {
-    switch (message) {
-        case rt::LN_SET_SYSTEM:
-            SkinSystemCallback().Set(reinterpret_cast<rt::NotifyEntry>(param1));
-            return 0;
-        case rt::LN_CLEANUP:
-            // The program is ending: give the controls their own procedures
-            // back before the windows and the library go.
-            skin::SkinEngine::ForThisThread().TurnOff();
-            return 0;
-        default:
-            return -1;
-    }
+    // At unload the program is ending: give the controls their own
+    // procedures back before the windows and the library go.
+    return AnswerLibraryMessage(SkinSystemCallback(), message, param1,
+                                [] { skin::SkinEngine::ForThisThread().TurnOff(); });
 }
 
 void SetSkinScheme(rt::ResultSlot* result, int32_t argCount, const rt::ArgRecord* args) {

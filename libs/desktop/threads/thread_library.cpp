@@ -1,5 +1,7 @@
 #include "libs/desktop/threads/thread_library.h"
 
+#include "libs/desktop/library_notify.h"
+
 namespace desktop {
 namespace {
 
@@ -16,18 +18,10 @@ const rt::LibraryInfo& ThreadLibraryInfo() {
 }
 
 intptr_t ThreadLibraryNotify(int32_t message, intptr_t param1, intptr_t /*param2*/) {
-    switch (message) {
-        case rt::LN_SET_SYSTEM:
-            g_system.Set(reinterpret_cast<rt::NotifyEntry>(param1));
-            return 0;
-        case rt::LN_CLEANUP:
-            // No command keeps platform objects of its own (handles that are
-            // not handed to the application are closed at once), so there is
-            // nothing to release at unload.
-            return 0;
-        default:
-            return -1;
-    }
+    // No command keeps platform objects of its own (handles that are not
+    // handed to the application are closed at once), so there is nothing to
+    // release at unload.
+    return AnswerLibraryMessage(g_system, message, param1, &ReleaseNothing);
 }
 
 }  // namespace desktop
