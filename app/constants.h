@@ -53,6 +53,10 @@ inline constexpr const char* REASON_UNREADABLE = "not a picture this program can
 inline constexpr const char* REASON_UNWRITABLE = "could not be written to ";
 inline constexpr const char* REASON_MISSING = "no such file in ";
 inline constexpr const char* REASON_SEP = ": ";
+// The imaging platform's own reason goes in brackets after the words above:
+// "photo.jpg: not a picture this program can read (Premature end of JPEG file)".
+inline constexpr const char* DETAIL_OPEN = " (";
+inline constexpr const char* DETAIL_CLOSE = ")";
 // A single picked file that did not convert.
 inline constexpr const char* MSG_SINGLE_FAILED = "Could not convert ";
 

@@ -42,9 +42,12 @@ bool FileExists(const char* path) {
     return true;
 }
 
-// Remembers a file given up, with why, for the completion message.
-void RecordFailure(const char* name, const char* reason) {
-    rt::Text line = Concat({name, REASON_SEP, reason});
+// Remembers a file given up, with why, for the completion message; the
+// platform's own reason follows in brackets when it gave one.
+void RecordFailure(const char* name, const char* reason, const char* detail) {
+    rt::Text line = rt::TextLength(detail) > 0
+                        ? Concat({name, REASON_SEP, reason, DETAIL_OPEN, detail, DETAIL_CLOSE})
+                        : Concat({name, REASON_SEP, reason});
     int32_t expected = 0;
     while (!FailedListLock.compare_exchange_weak(expected, 1))
         expected = 0;
@@ -155,17 +158,20 @@ void ConvertOne(int32_t index) {
         }
     }
     if (result != 1) {
+        // Read before anything else reaches the platform on this thread.
+        rt::Text detail = FailureReason();
         if (loaded == 1) {
             rt::Text reason = Concat({REASON_UNWRITABLE, target});
-            RecordFailure(name, reason);
+            RecordFailure(name, reason, detail);
             rt::RtFree(reason);
         } else if (!FileExists(source)) {
             rt::Text reason = Concat({REASON_MISSING, SourceDir});
-            RecordFailure(name, reason);
+            RecordFailure(name, reason, "");
             rt::RtFree(reason);
         } else {
-            RecordFailure(name, REASON_UNREADABLE);
+            RecordFailure(name, REASON_UNREADABLE, detail);
         }
+        rt::RtFree(detail);
     }
     rt::RtFree(source);
     if (format)

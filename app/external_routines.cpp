@@ -54,6 +54,7 @@ constexpr rt::ExternalDeclaration kTable[kExternalRoutineCount] = {
     {K, "CloseHandle", 1},
     {K, "CreateWaitableTimerW", 3},
     {K, "SetWaitableTimer", 6},
+    {I, "GdipGetLastFailureText", 2},
 };
 
 }  // namespace

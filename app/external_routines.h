@@ -59,9 +59,11 @@ enum ExternalRoutine : uint32_t {
     EXT_CLOSE_HANDLE = 41,
     EXT_CREATE_TIMER = 42,
     EXT_ARM_TIMER = 43,
+    // Why the calling thread's last load or save failed.
+    EXT_LAST_FAILURE_TEXT = 44,
 };
 
-inline constexpr uint32_t kExternalRoutineCount = 44;
+inline constexpr uint32_t kExternalRoutineCount = 45;
 
 const rt::ExternalDeclaration* ExternalRoutineTable();
 

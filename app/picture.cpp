@@ -81,11 +81,15 @@ struct SaveParameters {
     }
 };
 
-void Flatten(PictureObject** self);
+int32_t FlattenOntoBackground(PictureObject** self);
 void EncoderId(PictureObject** self, int32_t code, rt::ByteBlock** out);
 
-void PrepareSave(PictureObject** self, int32_t code, rt::ArgRecord quality, SaveParameters& p) {
-    Flatten(self);
+// Answers 0 when the picture could not be laid on its background: the save
+// then fails with the platform's reason for that, rather than writing the
+// picture without the background asked for.
+int32_t PrepareSave(PictureObject** self, int32_t code, rt::ArgRecord quality, SaveParameters& p) {
+    if (FlattenOntoBackground(self) == 0)
+        return 0;
     p.quality = quality.omitted() ? 100 : quality.asInt();
     if (p.quality < 0)
         p.quality = 0;
@@ -111,6 +115,7 @@ void PrepareSave(PictureObject** self, int32_t code, rt::ArgRecord quality, Save
     std::memcpy(p.native + 24, &p.valueCount, 4);
     std::memcpy(p.native + 28, &p.valueType, 4);
     std::memcpy(p.native + 32, &p.valuePointer, sizeof(uintptr_t));
+    return 1;
 }
 
 // Reads the interface pointer a stream holder keeps; 0 when there is none.
@@ -127,17 +132,17 @@ uintptr_t StreamOf(void** holder) {
 
 void Release(PictureObject** self) {
     PictureObject* pic = *self;
-    if (pic->image != 0) {
-        CallExternal(EXT_DISPOSE_IMAGE, pic->image);
-        pic->image = 0;
+    if (pic->Image != 0) {
+        CallExternal(EXT_DISPOSE_IMAGE, pic->Image);
+        pic->Image = 0;
     }
-    ReleaseCoreObject(pic->streamHolder);
-    if (pic->memHandle != 0) {
-        CallExternal(EXT_FREE_MEMORY, pic->memHandle);
-        pic->memHandle = 0;
+    ReleaseCoreObject(pic->StreamHolder);
+    if (pic->MemHandle != 0) {
+        CallExternal(EXT_FREE_MEMORY, pic->MemHandle);
+        pic->MemHandle = 0;
     }
-    pic->width = 0;
-    pic->height = 0;
+    pic->Width = 0;
+    pic->Height = 0;
 }
 
 int32_t LoadFromFile(PictureObject** self, rt::Text* path) {
@@ -145,9 +150,9 @@ int32_t LoadFromFile(PictureObject** self, rt::Text* path) {
     if (rt::TextLength(*path) == 0)
         return 0;
     rt::ByteBlock* wide = TextToWide(*path);
-    CallExternal(EXT_LOAD_FROM_FILE, wide->bytes(), &(*self)->image);
+    CallExternal(EXT_LOAD_FROM_FILE, wide->bytes(), &(*self)->Image);
     ReleaseBytes(&wide);
-    return (*self)->image != 0 ? 1 : 0;
+    return (*self)->Image != 0 ? 1 : 0;
 }
 
 int32_t LoadFromBytes(PictureObject** self, const rt::ByteBlock* data) {
@@ -156,34 +161,39 @@ int32_t LoadFromBytes(PictureObject** self, const rt::ByteBlock* data) {
     uint32_t n = data ? data->length : 0;
     if (n < 5)
         return 0;
-    pic->memHandle = CallExternal(EXT_ALLOC_MEMORY, kMovable, n);
-    if (pic->memHandle == 0)
+    pic->MemHandle = CallExternal(EXT_ALLOC_MEMORY, kMovable, n);
+    if (pic->MemHandle == 0)
         return 0;
-    CallExternal(EXT_STREAM_ON_MEMORY, pic->memHandle, 0, pic->streamHolder);
-    if (pic->streamHolder[0] == nullptr)
+    CallExternal(EXT_STREAM_ON_MEMORY, pic->MemHandle, 0, pic->StreamHolder);
+    if (pic->StreamHolder[0] == nullptr)
         return 0;
-    uintptr_t p = CallExternal(EXT_LOCK_MEMORY, pic->memHandle);
+    uintptr_t p = CallExternal(EXT_LOCK_MEMORY, pic->MemHandle);
     if (p == 0)
         return 0;
     CallExternal(EXT_COPY_IN, p, data->bytes(), n);
-    CallExternal(EXT_UNLOCK_MEMORY, pic->memHandle);
-    uintptr_t stream = StreamOf(pic->streamHolder);
+    CallExternal(EXT_UNLOCK_MEMORY, pic->MemHandle);
+    uintptr_t stream = StreamOf(pic->StreamHolder);
     if (stream == 0)
         return 0;
-    CallExternal(EXT_LOAD_FROM_STREAM, stream, &pic->image);
-    return pic->image != 0 ? 1 : 0;
+    CallExternal(EXT_LOAD_FROM_STREAM, stream, &pic->Image);
+    return pic->Image != 0 ? 1 : 0;
 }
 
 // Encodes the current image into a fresh byte block (empty when nothing
-// came out), without flattening: the save methods flatten first.
+// came out), without flattening: the save methods flatten first. A failed
+// encoding gives the empty block too, never the part it wrote.
 rt::ByteBlock* EncodeToBytes(PictureObject** self, SaveParameters& p) {
     rt::ByteBlock* result = rt::EmptyBytes();
     uintptr_t memory = CallExternal(EXT_ALLOC_MEMORY, kMovable, 0);
     void** holder = NewHolder();
     CallExternal(EXT_STREAM_ON_MEMORY, memory, 0, holder);
     uintptr_t stream = StreamOf(holder);
+    uint32_t status = 1;
     if (stream != 0) {
-        CallExternal(EXT_SAVE_TO_STREAM, (*self)->image, stream, p.encoderId->bytes(), p.native);
+        status = uint32_t(CallExternal(EXT_SAVE_TO_STREAM, (*self)->Image, stream,
+                                       p.encoderId->bytes(), p.native));
+    }
+    if (status == 0) {
         uintptr_t bytes = CallExternal(EXT_LOCK_MEMORY, memory);
         uint32_t n = uint32_t(CallExternal(EXT_MEMORY_SIZE, memory));
         if (bytes != 0) {
@@ -199,24 +209,28 @@ rt::ByteBlock* EncodeToBytes(PictureObject** self, SaveParameters& p) {
 }
 
 rt::ByteBlock* SaveToBytes(PictureObject** self, int32_t code, rt::ArgRecord quality) {
-    if ((*self)->image == 0)
+    if ((*self)->Image == 0)
         return rt::EmptyBytes();
     SaveParameters p;
-    PrepareSave(self, code, quality, p);
-    rt::ByteBlock* result = EncodeToBytes(self, p);
+    rt::ByteBlock* result = rt::EmptyBytes();
+    if (PrepareSave(self, code, quality, p) == 1)
+        result = EncodeToBytes(self, p);
     p.Release();
     return result;
 }
 
 int32_t SaveToFile(PictureObject** self, rt::Text* path, int32_t code, rt::ArgRecord quality) {
-    if ((*self)->image == 0)
+    if ((*self)->Image == 0)
         return 0;
     if (rt::TextLength(*path) == 0)
         return 0;
     SaveParameters p;
-    PrepareSave(self, code, quality, p);
+    if (PrepareSave(self, code, quality, p) == 0) {
+        p.Release();
+        return 0;
+    }
     rt::ByteBlock* wide = TextToWide(*path);
-    uintptr_t status = CallExternal(EXT_SAVE_TO_FILE, (*self)->image, wide->bytes(),
+    uintptr_t status = CallExternal(EXT_SAVE_TO_FILE, (*self)->Image, wide->bytes(),
                                     p.encoderId->bytes(), p.native);
     ReleaseBytes(&wide);
     p.Release();
@@ -225,73 +239,89 @@ int32_t SaveToFile(PictureObject** self, rt::Text* path, int32_t code, rt::ArgRe
 
 void QuerySize(PictureObject* pic) {
     uint32_t width = 0, height = 0;
-    CallExternal(EXT_IMAGE_WIDTH, pic->image, &width);
-    CallExternal(EXT_IMAGE_HEIGHT, pic->image, &height);
-    pic->width = int32_t(width);
-    pic->height = int32_t(height);
+    CallExternal(EXT_IMAGE_WIDTH, pic->Image, &width);
+    CallExternal(EXT_IMAGE_HEIGHT, pic->Image, &height);
+    pic->Width = int32_t(width);
+    pic->Height = int32_t(height);
 }
 
-void Flatten(PictureObject** self) {
+// Lays the picture on its background colour. Answers 1 when that is done
+// or there is nothing to do, 0 when a step failed: the picture then stays
+// as it was, and the platform's reason tells which step.
+int32_t FlattenOntoBackground(PictureObject** self) {
     PictureObject* pic = *self;
-    if (pic->image == 0 || pic->brush == 0)
-        return;
-    if (pic->width == 0 || pic->height == 0)
+    if (pic->Image == 0 || pic->Brush == 0)
+        return 1;
+    if (pic->Width == 0 || pic->Height == 0)
         QuerySize(pic);
-    int32_t width = pic->width, height = pic->height;
+    int32_t width = pic->Width, height = pic->Height;
     uintptr_t bitmap = 0;
     CallExternal(EXT_CREATE_BITMAP, width, height, 0, kArgb32, nullptr, &bitmap);
     if (bitmap == 0)
-        return;
+        return 0;
     uintptr_t graphics = 0;
-    CallExternal(EXT_OPEN_GRAPHICS, bitmap, &graphics);
+    uint32_t failed = uint32_t(CallExternal(EXT_OPEN_GRAPHICS, bitmap, &graphics));
     uint32_t zero = FloatBits(0.0f), w = FloatBits(float(width)), h = FloatBits(float(height));
-    CallExternal(EXT_FILL_RECTANGLE, graphics, pic->brush, zero, zero, w, h);
-    CallExternal(EXT_DRAW_IMAGE, graphics, pic->image, zero, zero, w, h, zero, zero, w, h,
-                 kUnitPixel, 0, 0, 0);
-    CallExternal(EXT_CLOSE_GRAPHICS, graphics);
+    if (failed == 0)
+        failed = uint32_t(CallExternal(EXT_FILL_RECTANGLE, graphics, pic->Brush, zero, zero, w, h));
+    if (failed == 0) {
+        failed = uint32_t(CallExternal(EXT_DRAW_IMAGE, graphics, pic->Image, zero, zero, w, h, zero,
+                                       zero, w, h, kUnitPixel, 0, 0, 0));
+    }
+    if (graphics != 0)
+        CallExternal(EXT_CLOSE_GRAPHICS, graphics);
+    if (failed != 0) {
+        CallExternal(EXT_DISPOSE_IMAGE, bitmap);
+        return 0;
+    }
     Release(self);
-    (*self)->image = bitmap;
+    (*self)->Image = bitmap;
+    return 1;
+}
+
+void Flatten(PictureObject** self) {
+    FlattenOntoBackground(self);
 }
 
 void GetSize(PictureObject** self, int32_t* width, int32_t* height) {
     PictureObject* pic = *self;
-    if (pic->image != 0 && pic->width == 0) {
+    if (pic->Image != 0 && pic->Width == 0) {
         QuerySize(pic);
-        if (pic->width == 0 || pic->height == 0)
+        if (pic->Width == 0 || pic->Height == 0)
             Release(self);
     }
-    *width = (*self)->width;
-    *height = (*self)->height;
+    *width = (*self)->Width;
+    *height = (*self)->Height;
 }
 
 int32_t Width(PictureObject** self) {
-    if ((*self)->image != 0 && (*self)->width == 0) {
+    if ((*self)->Image != 0 && (*self)->Width == 0) {
         int32_t w, h;
         GetSize(self, &w, &h);
     }
-    return (*self)->width;
+    return (*self)->Width;
 }
 
 int32_t Height(PictureObject** self) {
-    if ((*self)->image != 0 && (*self)->height == 0) {
+    if ((*self)->Image != 0 && (*self)->Height == 0) {
         int32_t w, h;
         GetSize(self, &w, &h);
     }
-    return (*self)->height;
+    return (*self)->Height;
 }
 
 uintptr_t Handle(PictureObject** self) {
-    return (*self)->image;
+    return (*self)->Image;
 }
 
 void SetBackground(PictureObject** self, int32_t colour) {
     PictureObject* pic = *self;
-    if (pic->brush != 0) {
-        CallExternal(EXT_DELETE_BRUSH, pic->brush);
-        pic->brush = 0;
+    if (pic->Brush != 0) {
+        CallExternal(EXT_DELETE_BRUSH, pic->Brush);
+        pic->Brush = 0;
     }
     if (colour >= 0)
-        CallExternal(EXT_CREATE_BRUSH, ColourToArgb(colour), &pic->brush);
+        CallExternal(EXT_CREATE_BRUSH, ColourToArgb(colour), &pic->Brush);
 }
 
 void EncoderId(PictureObject**, int32_t code, rt::ByteBlock** out) {
@@ -323,13 +353,13 @@ void EncoderId(PictureObject**, int32_t code, rt::ByteBlock** out) {
 void CleanUp(PictureObject** self) {
     Release(self);
     PictureObject* pic = *self;
-    if (pic->brush != 0) {
-        CallExternal(EXT_DELETE_BRUSH, pic->brush);
-        pic->brush = 0;
+    if (pic->Brush != 0) {
+        CallExternal(EXT_DELETE_BRUSH, pic->Brush);
+        pic->Brush = 0;
     }
-    ReleaseCoreObject(pic->streamHolder);
-    rt::RtFree(pic->streamHolder);
-    pic->streamHolder = nullptr;
+    ReleaseCoreObject(pic->StreamHolder);
+    rt::RtFree(pic->StreamHolder);
+    pic->StreamHolder = nullptr;
 }
 
 PictureObject* Copy(PictureObject** self);
@@ -350,7 +380,7 @@ const void* const kMethods[] = {
 // brush cannot be read back.
 PictureObject* Copy(PictureObject** self) {
     PictureObject* copy = NewPicture();
-    if ((*self)->image == 0)
+    if ((*self)->Image == 0)
         return copy;
     SaveParameters p;
     EncoderId(self, kPngCode, &p.encoderId);
@@ -371,7 +401,7 @@ PictureObject* NewPicture() {
     auto* pic = static_cast<PictureObject*>(rt::RtAlloc(sizeof(PictureObject)));
     std::memset(pic, 0, sizeof *pic);
     pic->methods = kMethods;
-    pic->streamHolder = NewHolder();
+    pic->StreamHolder = NewHolder();
     return pic;
 }
 
@@ -381,6 +411,14 @@ uint32_t ColourToArgb(int32_t colour, rt::ArgRecord alpha) {
     std::memcpy(b, &colour, 4);
     auto v = uint32_t(Truncate(double(b[2]) + double(b[1]) * COLOUR_K1 + double(b[0]) * COLOUR_K2));
     return (a << 24) | v;
+}
+
+rt::Text FailureReason() {
+    auto n = uint32_t(CallExternal(EXT_LAST_FAILURE_TEXT, nullptr, 0));
+    auto text = static_cast<rt::Text>(rt::RtAlloc(n + 1));
+    text[0] = 0;
+    CallExternal(EXT_LAST_FAILURE_TEXT, text, n + 1);
+    return text;
 }
 
 rt::ByteBlock* TextToWide(rt::ConstText text) {

@@ -14,12 +14,12 @@ namespace app {
 
 struct PictureObject {
     const void* const* methods;
-    uintptr_t memHandle;  // movable block behind a picture loaded from bytes
-    void** streamHolder;  // core object: word 0 holds the stream over memHandle
-    uintptr_t image;      // platform image, 0 when empty
-    int32_t width;        // cached, 0 when not yet asked
-    int32_t height;
-    uintptr_t brush;  // background brush, 0 when none
+    uintptr_t MemHandle;  // movable block behind a picture loaded from bytes
+    void** StreamHolder;  // core object: word 0 holds the stream over MemHandle
+    uintptr_t Image;      // platform image, 0 when empty
+    int32_t Width;        // cached, 0 when not yet asked
+    int32_t Height;
+    uintptr_t Brush;  // background brush, 0 when none
 };
 
 enum PictureSlot : uint32_t {
@@ -71,6 +71,11 @@ auto CallMethod(PictureObject** self, PictureSlot slot, Args... args) {
 inline constexpr double COLOUR_K1 = 256.0;
 inline constexpr double COLOUR_K2 = 65536.0;
 uint32_t ColourToArgb(int32_t colour, rt::ArgRecord alpha = rt::ArgRecord::Omitted());
+
+// Why the calling thread's last load or save failed, as the imaging
+// platform tells it: a fresh text, empty when there is no reason. Read it
+// right after a method answered failure, on the same thread.
+rt::Text FailureReason();
 
 // Bytes per wide character of the platform's UTF-16 text.
 inline constexpr double WIDE_FACTOR = 2.0;

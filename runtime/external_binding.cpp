@@ -151,7 +151,7 @@ platform::LibraryHandle ExternalBinding::OpenDeclaredLibrary(const std::string& 
     return loader_.open(name);
 }
 
-uintptr_t ExternalBinding::Bind(uint32_t number) {
+uintptr_t ExternalBinding::BindExternal(uint32_t number) {
     std::string failure;
     uintptr_t address;
     {

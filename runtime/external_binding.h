@@ -63,9 +63,9 @@ public:
 
     // The address of routine `number`, bound on first use; 0 after a
     // reported failure.
-    uintptr_t Bind(uint32_t number);
+    uintptr_t BindExternal(uint32_t number);
 
-    // The next Bind resolves in `module` only (under `routine` when that is
+    // The next BindExternal resolves in `module` only (under `routine` when that is
     // not empty) and is not cached.
     void SetOneShot(platform::LibraryHandle module, std::string routine);
     bool OneShotActive() const {
@@ -101,7 +101,7 @@ public:
     }
 
 private:
-    // Bind's body, under the lock; on failure answers 0 and the report.
+    // BindExternal's body, under the lock; on failure answers 0 and the report.
     uintptr_t BindLocked(uint32_t number, std::string* failure);
     platform::RoutineLookup Lookup(platform::LibraryHandle module, std::string_view routine) const;
     platform::LibraryHandle OpenDeclaredLibrary(const std::string& name) const;

@@ -95,7 +95,7 @@ uintptr_t RtCallExternal(uint32_t number, uint32_t argCount, const uintptr_t* ar
                        0);
         return 0;
     }
-    uintptr_t address = app.Binding().Bind(number);
+    uintptr_t address = app.Binding().BindExternal(number);
     // 0 only when the application's fatal-error hook took the failure over:
     // there is nothing to call, and the caller gets 0.
     if (!address)

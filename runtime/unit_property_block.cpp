@@ -2,16 +2,19 @@
 
 #include <cstring>
 
+#include "platform/base/byte_order.h"
+
 namespace rt {
 namespace {
 
 uint32_t ReadWord(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return platform::ReadLe32(p);
 }
 
 void AppendWord(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(uint8_t(value >> shift));
+    uint8_t bytes[4];
+    platform::WriteLe32(bytes, value);
+    out.insert(out.end(), bytes, bytes + 4);
 }
 
 }  // namespace
@@ -56,8 +59,7 @@ std::optional<std::string_view> PropertyBlockReader::Bytes(int32_t index) const 
 
 void PropertyBlockWriter::Word(int32_t index, uint32_t value) {
     uint8_t bytes[4];
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = uint8_t(value >> (8 * i));
+    platform::WriteLe32(bytes, value);
     Bytes(index, std::string_view(reinterpret_cast<const char*>(bytes), 4));
 }
 

@@ -2,11 +2,13 @@
 
 #include <cstring>
 
+#include "platform/base/byte_order.h"
+
 namespace corelib {
 
 bool Archive::WriteWord(uint32_t value) {
-    uint8_t b[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
-                    uint8_t(value >> 24)};
+    uint8_t b[4];
+    platform::WriteLe32(b, value);
     return Write(b, 4);
 }
 
@@ -14,7 +16,7 @@ bool Archive::ReadWord(uint32_t& value) {
     uint8_t b[4];
     if (!Read(b, 4))
         return false;
-    value = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+    value = platform::ReadLe32(b);
     return true;
 }
 

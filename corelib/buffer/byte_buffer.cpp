@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/base/byte_order.h"
+
 namespace corelib {
 
 void CopyBytes(void* destination, const void* source, size_t count) {
@@ -138,13 +140,14 @@ uint32_t ByteBuffer::AppendSmall(const void* bytes, uint32_t size) {
 }
 
 uint32_t ByteBuffer::AppendWord(uint32_t value) {
-    uint8_t b[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
-                    uint8_t(value >> 24)};
+    uint8_t b[4];
+    platform::WriteLe32(b, value);
     return AppendSmall(b, 4);
 }
 
 uint32_t ByteBuffer::AppendShort(uint16_t value) {
-    uint8_t b[2] = {uint8_t(value), uint8_t(value >> 8)};
+    uint8_t b[2];
+    platform::WriteLe16(b, value);
     return AppendSmall(b, 2);
 }
 
@@ -245,11 +248,17 @@ bool ByteBuffer::Serialize(Archive& archive) {
         return false;
     if (int32_t(length) <= 0)
         return true;
-    if (!Allocate(length))
-        return false;
-    if (!archive.Read(data_, length)) {
-        Clear();
-        return false;
+    // The length word is stored data, which may claim anything: the buffer
+    // grows only as the bytes arrive, so a short stream costs no more
+    // memory than it holds.
+    constexpr uint32_t kChunk = 1u << 20;
+    for (uint32_t done = 0; done < length;) {
+        const uint32_t count = std::min(kChunk, length - done);
+        if (!Resize(done + count) || !archive.Read(data_ + done, count)) {
+            Clear();
+            return false;
+        }
+        done += count;
     }
     return true;
 }

@@ -1,10 +1,12 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "corelib/datafiles/blob_format.h"
 #include "corelib/datafiles/data_file_check.h"
+#include "corelib/datafiles/data_file_check_support.h"
 #include "corelib/datafiles/data_file_errors.h"
 #include "corelib/datafiles/data_file_io.h"
 #include "platform/files/file.h"
@@ -29,14 +31,11 @@ bool AllZero(const uint8_t* bytes, size_t count) {
 
 CheckReport CheckBlobFile(std::string_view path) {
     CheckReport report;
-    auto problem = [&report](std::string text) { report.problems.push_back(std::move(text)); };
+    auto problem = [&report](std::string text) { report.Add(std::move(text)); };
 
     platform::File file;
-    const platform::FileError opened = file.Open(path, platform::OpenMode::ReadOnly);
-    if (opened != platform::FileError::None) {
-        problem(std::string("cannot open: ") + platform::FileErrorName(opened));
+    if (!OpenForCheck(path, file, report))
         return report;
-    }
     int64_t length = 0;
     file.Length(length);
     uint8_t headerBytes[kBlobHeaderSize];
@@ -60,13 +59,23 @@ CheckReport CheckBlobFile(std::string_view path) {
     if (!report.Clean())
         return report;
 
-    // One pass over the file keeps only the heads, so files of any size are
-    // checked in little memory.
-    std::vector<BlobBlockHead> heads(blocks);
+    // One pass over the data of the file keeps only the heads that are not
+    // all zero: the holes of a sparse file are skipped, so the check needs
+    // memory and time for what the file really holds, whatever its length.
+    std::unordered_map<int64_t, BlobBlock> heads;
     std::vector<uint8_t> chunk;
     constexpr int64_t kChunkBlocks = 2048;
-    for (int64_t base = 0; base < blocks; base += kChunkBlocks) {
-        const int64_t count = std::min(kChunkBlocks, blocks - base);
+    for (int64_t at = kBlobBlockSize; at < length;) {
+        int64_t dataStart = 0, dataEnd = 0;
+        file.DataExtent(at, dataStart, dataEnd);
+        if (dataStart >= length)
+            break;
+        const int64_t base =
+            std::max(at, dataStart / kBlobBlockSize * kBlobBlockSize) / kBlobBlockSize;
+        const int64_t last = std::min(blocks, (dataEnd + kBlobBlockSize - 1) / kBlobBlockSize);
+        const int64_t count = std::min(kChunkBlocks, last - base);
+        if (count <= 0)
+            break;
         chunk.resize(static_cast<size_t>(count * kBlobBlockSize));
         if (ReadExactly(file, base * kBlobBlockSize, chunk.data(), chunk.size(),
                         kDataOtherFailure) != kDataOk) {
@@ -75,10 +84,10 @@ CheckReport CheckBlobFile(std::string_view path) {
         }
         for (int64_t k = 0; k < count; ++k) {
             const int64_t n = base + k;
-            if (n == 0)
-                continue;
             const uint8_t* image = chunk.data() + k * kBlobBlockSize;
-            BlobBlockHead& h = heads[n];
+            if (AllZero(image, kBlobBlockSize))
+                continue;
+            BlobBlock& h = heads[n];
             h.Load(image);
             if (h.count < 0 || h.count > kBlobPayloadSize) {
                 problem(Block(n) + ": count " + std::to_string(h.count) + " outside 0..500");
@@ -87,19 +96,26 @@ CheckReport CheckBlobFile(std::string_view path) {
             if (!AllZero(image + kBlobHeadSize + h.count, kBlobPayloadSize - h.count))
                 problem(Block(n) + ": payload bytes beyond count are not zero");
         }
+        at = (base + count) * kBlobBlockSize;
     }
-    auto head = [&heads](int64_t n) { return heads[n]; };
+    auto head = [&heads](int64_t n) {
+        const auto found = heads.find(n);
+        return found == heads.end() ? BlobBlock{} : found->second;
+    };
     auto inRange = [blocks](int64_t n) { return n >= 1 && n < blocks; };
 
-    enum Use : uint8_t { kUnused, kInChain, kInFreeList };
-    std::vector<uint8_t> use(blocks, kUnused);
+    enum Use : uint8_t { kUnused = ReachedSet::kUnreached, kInChain, kInFreeList };
+    ReachedSet use;
     int64_t chains = 0, chainBlocks = 0, valueBytes = 0;
 
     // Chains start at blocks in use without a predecessor.
-    for (int64_t first = 1; first < blocks; ++first) {
-        const BlobBlockHead h = head(first);
-        if (h.count <= 0 || h.count > kBlobPayloadSize || h.prev != 0)
-            continue;
+    std::vector<int64_t> starts;
+    for (const auto& [n, h] : heads) {
+        if (h.count > 0 && h.count <= kBlobPayloadSize && h.prev == 0)
+            starts.push_back(n);
+    }
+    std::sort(starts.begin(), starts.end());
+    for (const int64_t first : starts) {
         ++chains;
         int64_t previous = 0;
         for (int64_t n = first; n != 0;) {
@@ -107,8 +123,8 @@ CheckReport CheckBlobFile(std::string_view path) {
                 problem(Block(previous) + ": next " + std::to_string(n) + " outside the file");
                 break;
             }
-            const BlobBlockHead b = head(n);
-            if (use[n] != kUnused) {
+            const BlobBlock b = head(n);
+            if (use.Use(n) != kUnused) {
                 problem(Block(n) + ": reached twice (chains share or loop)");
                 break;
             }
@@ -120,7 +136,7 @@ CheckReport CheckBlobFile(std::string_view path) {
                 problem(Block(n) + ": prev is " + std::to_string(b.prev) + ", expected " +
                         std::to_string(previous));
             }
-            use[n] = kInChain;
+            use.Reach(n, kInChain);
             ++chainBlocks;
             valueBytes += b.count;
             previous = n;
@@ -135,19 +151,19 @@ CheckReport CheckBlobFile(std::string_view path) {
             problem("free list: block " + std::to_string(n) + " outside the file");
             break;
         }
-        if (use[n] != kUnused) {
+        if (use.Use(n) != kUnused) {
             problem("free list: " + Block(n) +
-                    (use[n] == kInFreeList ? " listed twice" : " is in a value"));
+                    (use.Use(n) == kInFreeList ? " listed twice" : " is in a value"));
             break;
         }
-        const BlobBlockHead b = head(n);
+        const BlobBlock b = head(n);
         if (b.count != 0)
             problem("free list: " + Block(n) + " has count " + std::to_string(b.count));
         if (b.prev != previous) {
             problem("free list: " + Block(n) + " prev is " + std::to_string(b.prev) +
                     ", expected " + std::to_string(previous));
         }
-        use[n] = kInFreeList;
+        use.Reach(n, kInFreeList);
         ++freeSeen;
         previous = n;
         n = b.next;
@@ -156,10 +172,9 @@ CheckReport CheckBlobFile(std::string_view path) {
         problem("header counts " + std::to_string(header.freeCount) +
                 " free blocks, the list has " + std::to_string(freeSeen));
     }
-    for (int64_t n = 1; n < blocks; ++n) {
-        if (use[n] == kUnused)
-            problem(Block(n) + ": neither in a value nor in the free list");
-    }
+    use.ForEachUnreachedRun(blocks, [&](int64_t first, int64_t last) {
+        problem(RunText("block", first, last) + ": neither in a value nor in the free list");
+    });
     report.summary = std::to_string(blocks) + " blocks, " + std::to_string(chains) + " values (" +
                      std::to_string(valueBytes) + " bytes in " + std::to_string(chainBlocks) +
                      " blocks), " + std::to_string(freeSeen) + " free";

@@ -1,12 +1,33 @@
-// The blob file format: 512-byte blocks, block 0 holding the 32-byte header,
-// every other block a 12-byte head (prev, next, count) and 500 payload
-// bytes. All integers are 32-bit little-endian.
+// The blob file format: 512-byte blocks; block n spans bytes n × 512 to
+// n × 512 + 511. All integers are 32-bit little-endian, signed.
+//
+// Block 0 starts with the header (the rest of block 0 is unused):
+//   OFFSET SIZE DESCRIPTION
+//   0      4    magic "WEDT" (0x54444557)
+//   4      4    version 0x00010000
+//   8      8    reserved, 0
+//   16     4    blockCount: blocks in the file, block 0 included
+//   20     4    freeCount: blocks on the free list
+//   24     4    freeHead: first block of the free list, 0 when empty
+//   28     4    reserved, 0
+//
+// Every other block (BlobBlock):
+//   OFFSET SIZE DESCRIPTION
+//   0      4    prev: previous block of the value (or of the free list), 0 first
+//   4      4    next: next block of the value (or of the free list), 0 last
+//   8      4    count: payload bytes used, 1 to 500; 0 for a free block
+//   12     500  payload; bytes beyond count are 0
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 
+#include "platform/base/byte_order.h"
+
 namespace corelib {
+
+using platform::ReadLeS32;
+using platform::WriteLeS32;
 
 inline constexpr int32_t kBlobBlockSize = 512;
 inline constexpr int32_t kBlobHeadSize = 12;
@@ -14,17 +35,6 @@ inline constexpr int32_t kBlobPayloadSize = 500;
 inline constexpr int32_t kBlobHeaderSize = 32;
 inline constexpr uint32_t kBlobMagic = 0x54444557;  // "WEDT"
 inline constexpr uint32_t kBlobVersion = 0x00010000;
-
-inline int32_t LoadInt32(const uint8_t* bytes) {
-    return static_cast<int32_t>(uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 |
-                                uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24);
-}
-
-inline void StoreInt32(uint8_t* bytes, int32_t value) {
-    const auto word = static_cast<uint32_t>(value);
-    for (int k = 0; k < 4; ++k)
-        bytes[k] = static_cast<uint8_t>(word >> (8 * k));
-}
 
 struct BlobFileHeader {
     uint32_t magic = kBlobMagic;
@@ -34,36 +44,37 @@ struct BlobFileHeader {
     int32_t freeHead = 0;
 
     void Load(const uint8_t* bytes) {
-        magic = static_cast<uint32_t>(LoadInt32(bytes));
-        version = static_cast<uint32_t>(LoadInt32(bytes + 4));
-        blockCount = LoadInt32(bytes + 16);
-        freeCount = LoadInt32(bytes + 20);
-        freeHead = LoadInt32(bytes + 24);
+        magic = platform::ReadLe32(bytes);
+        version = platform::ReadLe32(bytes + 4);
+        blockCount = ReadLeS32(bytes + 16);
+        freeCount = ReadLeS32(bytes + 20);
+        freeHead = ReadLeS32(bytes + 24);
     }
     void Store(uint8_t* bytes) const {
         std::memset(bytes, 0, kBlobHeaderSize);
-        StoreInt32(bytes, static_cast<int32_t>(magic));
-        StoreInt32(bytes + 4, static_cast<int32_t>(version));
-        StoreInt32(bytes + 16, blockCount);
-        StoreInt32(bytes + 20, freeCount);
-        StoreInt32(bytes + 24, freeHead);
+        platform::WriteLe32(bytes, magic);
+        platform::WriteLe32(bytes + 4, version);
+        WriteLeS32(bytes + 16, blockCount);
+        WriteLeS32(bytes + 20, freeCount);
+        WriteLeS32(bytes + 24, freeHead);
     }
 };
 
-struct BlobBlockHead {
+// The 12-byte head of a block of a value's chain or of the free list.
+struct BlobBlock {
     int32_t prev = 0;
     int32_t next = 0;
     int32_t count = 0;
 
     void Load(const uint8_t* bytes) {
-        prev = LoadInt32(bytes);
-        next = LoadInt32(bytes + 4);
-        count = LoadInt32(bytes + 8);
+        prev = ReadLeS32(bytes);
+        next = ReadLeS32(bytes + 4);
+        count = ReadLeS32(bytes + 8);
     }
     void Store(uint8_t* bytes) const {
-        StoreInt32(bytes, prev);
-        StoreInt32(bytes + 4, next);
-        StoreInt32(bytes + 8, count);
+        WriteLeS32(bytes, prev);
+        WriteLeS32(bytes + 4, next);
+        WriteLeS32(bytes + 8, count);
     }
 };
 

@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "corelib/datafiles/data_file_check.h"
+#include "corelib/datafiles/data_file_check_support.h"
 #include "corelib/datafiles/data_file_errors.h"
 #include "corelib/datafiles/data_file_io.h"
+#include "corelib/datafiles/index_file.h"
 #include "corelib/datafiles/index_format.h"
 #include "corelib/datafiles/range_locks.h"
 #include "platform/files/file.h"
@@ -29,23 +31,21 @@ public:
 
     void Run(const IndexHeader& header) {
         pageCount_ = header.PageCount();
-        use_.assign(pageCount_ + 1, kUnused);
         std::vector<uint8_t> largest(d_.keySize);
         Walk(header.Root(), 0, true, largest);
         CheckFreeList(header);
-        for (int64_t n = 1; n <= pageCount_; ++n) {
-            if (use_[n] == kUnused)
-                Problem(Page(n) + ": neither in the tree nor free");
-        }
+        use_.ForEachUnreachedRun(pageCount_ + 1, [this](int64_t first, int64_t last) {
+            Problem(RunText("page", first, last) + ": neither in the tree nor free");
+        });
         report_.summary = std::to_string(pageCount_) + " pages, depth " +
                           std::to_string(leafDepth_ + 1) + ", " + std::to_string(entries_) +
                           " entries, " + std::to_string(freePages_) + " free pages";
     }
 
 private:
-    enum Use : uint8_t { kUnused, kInTree, kFree };
+    enum Use : uint8_t { kUnused = ReachedSet::kUnreached, kInTree, kFree };
 
-    void Problem(std::string text) { report_.problems.push_back(std::move(text)); }
+    void Problem(std::string text) { report_.Add(std::move(text)); }
 
     // Pages are read as they are needed, so big files need little memory.
     std::vector<uint8_t> Load(int64_t n) {
@@ -65,7 +65,7 @@ private:
             Problem("child " + std::to_string(page) + " outside the file");
             return false;
         }
-        if (use_[page] != kUnused) {
+        if (use_.Use(page) != kUnused) {
             Problem(where + ": reached twice");
             return false;
         }
@@ -73,7 +73,7 @@ private:
             Problem(where + ": more than " + std::to_string(kMaxCheckedDepth) + " levels deep");
             return false;
         }
-        use_[page] = kInTree;
+        use_.Reach(page, kInTree);
         std::vector<uint8_t> bytes = Load(page);
         const PageView view(bytes.data(), d_.keySize);
         const int32_t count = view.Count();
@@ -150,12 +150,12 @@ private:
                 Problem("free list: page " + std::to_string(n) + " outside the file");
                 break;
             }
-            if (use_[n] != kUnused) {
+            if (use_.Use(n) != kUnused) {
                 Problem("free list: " + Page(n) +
-                        (use_[n] == kFree ? " listed twice" : " is in the tree"));
+                        (use_.Use(n) == kFree ? " listed twice" : " is in the tree"));
                 break;
             }
-            use_[n] = kFree;
+            use_.Reach(n, kFree);
             ++freePages_;
             std::vector<uint8_t> bytes = Load(n);
             const PageView view(bytes.data(), d_.keySize);
@@ -180,7 +180,7 @@ private:
     platform::File& file_;
     CheckReport& report_;
     int64_t pageCount_ = 0;
-    std::vector<uint8_t> use_;
+    ReachedSet use_;
     int leafDepth_ = -1;
     int64_t entries_ = 0;
     int64_t freePages_ = 0;
@@ -192,14 +192,11 @@ private:
 
 CheckReport CheckIndexFile(std::string_view path, const std::optional<IndexDescriptor>& layout) {
     CheckReport report;
-    auto problem = [&report](std::string text) { report.problems.push_back(std::move(text)); };
+    auto problem = [&report](std::string text) { report.Add(std::move(text)); };
 
     platform::File file;
-    const platform::FileError opened = file.Open(path, platform::OpenMode::ReadOnly);
-    if (opened != platform::FileError::None) {
-        problem(std::string("cannot open: ") + platform::FileErrorName(opened));
+    if (!OpenForCheck(path, file, report))
         return report;
-    }
     // The writers' whole-file lock, shared: the file holds still while it is
     // read, and a writer that died mid-change has released it.
     if (const int locked = LockRange(file, -1, true); locked != kDataOk) {
@@ -254,6 +251,37 @@ CheckReport CheckIndexFile(std::string_view path, const std::optional<IndexDescr
     IndexChecker checker(d, file, report);
     checker.Run(header);
     return report;
+}
+
+std::string IndexReaderProblem(std::string_view path,
+                               const std::optional<IndexDescriptor>& layout) {
+    IndexDescriptor d;
+    if (layout) {
+        d = *layout;
+    } else {
+        platform::File file;
+        IndexHeader header;
+        if (file.Open(path, platform::OpenMode::ReadOnly) != platform::FileError::None ||
+            ReadExactly(file, 0, header.bytes, kIndexHeaderSize, kDataOtherFailure) != kDataOk ||
+            !header.LoadLayout(d)) {
+            return "the reader cannot tell the key layout";
+        }
+    }
+    IndexFile index(d);
+    int error = index.Open(path);
+    IndexPosition position;
+    std::vector<uint8_t> key(size_t(std::max(d.keySize, 0)));
+    int32_t record = 0;
+    if (error == kDataOk)
+        error = index.First(position, key.data(), record);
+    while (error == kDataOk)
+        error = index.Next(position, key.data(), record);
+    if (error == kDataNotFound)
+        return {};
+    std::string text = "the reader answers " + std::to_string(error);
+    if (index.LastDamage() != DataDamage::None)
+        text += std::string(": ") + DataDamageText(index.LastDamage());
+    return text;
 }
 
 }  // namespace corelib

@@ -6,16 +6,29 @@
 // processes can share one index. Pages are read through an 18-page cache
 // whose dirty pages, with the header, are written back when the outermost
 // EndAccess releases the lock; the cache is then emptied, since another
-// process may change the file as soon as the lock is gone.
+// process may change the file as soon as the lock is gone. Pages the cache
+// lacks are copied from a mapped view of the file (index_page_cache.cpp).
+//
+// An access is all or nothing: after an operation failed, EndAccess puts
+// back every page the cache had to write early and the file's length, so
+// the file is as the access found it. A header whose counts point past the
+// file is damage found by BeginAccess, before anything is written.
+//
+// The parts: index_file.cpp (opening, accesses, the entry points),
+// index_page_cache.cpp, index_free_list.cpp, index_descent.cpp (searching
+// and stepping), index_insert.cpp and index_delete.cpp.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "corelib/datafiles/data_file_errors.h"
 #include "corelib/datafiles/index_format.h"
 #include "corelib/datafiles/index_key.h"
 #include "platform/files/file.h"
+#include "platform/files/file_view.h"
 
 namespace corelib {
 
@@ -41,8 +54,11 @@ public:
     IndexFile(const IndexFile&) = delete;
     IndexFile& operator=(const IndexFile&) = delete;
 
-    // Creates an empty index (replacing any file of that name).
-    static int Create(std::string_view path, const IndexDescriptor& descriptor);
+    // Creates an empty index (replacing any file of that name). A
+    // descriptor that describes no usable index answers kDataInvalidFile,
+    // with DescriptorProblem's text in `problem` when it is given.
+    static int Create(std::string_view path, const IndexDescriptor& descriptor,
+                      std::string* problem = nullptr);
 
     int Open(std::string_view path);
     void Close();
@@ -63,6 +79,8 @@ public:
     int Next(IndexPosition& position, uint8_t* keyOut, int32_t& record);
 
     const IndexDescriptor& Descriptor() const { return descriptor_; }
+    // Which check failed when the last operation answered kDataInvalidFile.
+    DataDamage LastDamage() const { return damage_; }
     // Pages currently cached, in cache order (for tests of the cache rule).
     const std::vector<int32_t>& CachedPages() const { return cachePages_; }
     // Reads one page through the cache (for tools that walk the tree).
@@ -76,16 +94,35 @@ private:
 
     // Points `bytes` into the cache; valid until the cache next changes.
     int CachedPage(int32_t page, const uint8_t*& bytes);
+    // The same for a page about to be changed in place: marks it dirty, as
+    // reading it and writing it back would.
+    int ChangedPage(int32_t page, uint8_t*& bytes);
     int ReadPage(int32_t page, uint8_t* out);
     // A view for reading only (PageView's setters are never used on it).
     PageView ReadOnlyView(const uint8_t* bytes) const {
         return PageView(const_cast<uint8_t*>(bytes), descriptor_.keySize);
     }
     int WritePage(int32_t page, const uint8_t* bytes);
-    int CacheSlot(int32_t page);
+    void ResetCache();
+    // Keeps view_ covering the file as the access found it (and room to
+    // grow), so that pages are read from memory.
+    void MapFile();
+    // Reads or writes `page` in the file itself, bypassing the cache.
+    int ReadFromFile(int32_t page, uint8_t* out);
+    int WriteToFile(int32_t page, const uint8_t* bytes);
+    // The place of `page` in cache order, -1 when it is not cached.
+    int CacheSlot(int32_t page) const;
+    uint8_t* SlotBytes(int slot);
+    // Appends `page` to the cache order in a free buffer (after
+    // MakeRoomInCache) and answers its place.
+    int AddToCache(int32_t page, bool dirty);
     int MakeRoomInCache();
     int FlushCache();
     void DropCacheBeyond(int32_t lastPage);
+    // Keeps a page's bytes as the access found them, before its first
+    // change, so a failed access can put back what the cache wrote early.
+    int KeepOriginal(int32_t page);
+    int WriteOriginalsBack();
 
     // Reads `page`, lets `change` edit it and writes it back.
     template <typename Change>
@@ -95,6 +132,10 @@ private:
     int UnlinkFreePage(int32_t page);
 
     int Descend(const uint8_t* key, IndexPosition& position);
+    // Appends the levels from `page` down its leftmost edge to a leaf.
+    int DescendLeftmost(int32_t page, std::vector<IndexPathLevel>& path);
+    // A tree page may be followed: not free, and no more than M entries.
+    int CheckTreePage(const PageView& view);
     int Settle(IndexPosition& position, bool& atEntry);
     int EntryAt(const IndexPosition& position, uint8_t* key, int32_t& record);
     // Settles on the next entry and reads it; kDataNotFound past the last.
@@ -110,21 +151,61 @@ private:
     int DeleteNormal(const uint8_t* key, int32_t record);
     int InsertIntoParent(IndexPosition& position, int level, int32_t left, const uint8_t* separator,
                          int32_t right);
-    int RemoveChild(IndexPosition& position, int level, int32_t index);
     int CorrectSeparator(const IndexPosition& position, int level, const uint8_t* key);
 
+    // Removing the child `index` of the internal page at `level`, in steps:
+    // a page with two or more keys drops the entry; a root left with one
+    // child hands the tree to it; any other page with one key merges with
+    // or borrows from its left sibling, or its right one when it is the
+    // first child.
+    int RemoveChild(IndexPosition& position, int level, int32_t index);
+    int DropChildEntry(IndexPosition& position, int level, std::vector<uint8_t>& page,
+                       int32_t index);
+    struct LoneChild;
+    int MergeOrBorrowLeft(IndexPosition& position, int level, const LoneChild& lone,
+                          std::vector<uint8_t>& grand);
+    int MergeOrBorrowRight(IndexPosition& position, int level, const LoneChild& lone,
+                           std::vector<uint8_t>& grand);
+    int ReadSibling(int32_t page, std::vector<uint8_t>& bytes, int32_t& count);
+    int WriteTwoChildPage(int32_t page, int32_t left, const uint8_t* leftMax, int32_t right);
+
     int Fail(int error);
+    // Notes which check found the damage and answers kDataInvalidFile.
+    int Damaged(DataDamage damage);
+    int CheckHeader(const IndexHeader& header);
 
     platform::File file_;
+    // The file's bytes mapped for reading. Only what the file held when the
+    // access took its lock is read through it: the lock keeps every other
+    // writer from cutting it.
+    platform::FileView view_;
     IndexDescriptor descriptor_;
+    DataDamage damage_ = DataDamage::None;
     int nesting_ = 0;
     bool failed_ = false;
     bool truncatePending_ = false;
+    int64_t lengthAsFound_ = 0;
+    // The file's length while the access holds the lock: as found, grown by
+    // the pages the cache has written since.
+    int64_t lengthNow_ = 0;
+    // Pages the cache wrote before the access ended, as the access found
+    // them.
+    struct Original {
+        int32_t page;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<Original> originals_;
     bool headerLoaded_ = false;
     IndexHeader header_;
     IndexHeader headerAsRead_;
+    // The cache in cache order: page numbers, dirty flags and which of the
+    // 18 page buffers in cacheBytes_ holds each. The buffers stay where
+    // they are while the order changes, so dropping the oldest pages moves
+    // numbers, not pages.
     std::vector<int32_t> cachePages_;
     std::vector<bool> cacheDirty_;
+    std::vector<int32_t> cacheBuffer_;
+    std::vector<int32_t> freeBuffers_;
     std::vector<uint8_t> cacheBytes_;
 };
 

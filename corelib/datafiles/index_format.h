@@ -36,16 +36,16 @@ inline constexpr int32_t kLayoutMaxParts = (kIndexHeaderSize - kLayoutOffset - 2
 struct IndexHeader {
     uint8_t bytes[kIndexHeaderSize] = {};
 
-    uint32_t Magic() const { return static_cast<uint32_t>(LoadInt32(bytes)); }
-    uint32_t Version() const { return static_cast<uint32_t>(LoadInt32(bytes + 4)); }
-    int32_t PageCount() const { return LoadInt32(bytes + 24); }
-    int32_t FreeCount() const { return LoadInt32(bytes + 28); }
-    int32_t FreeHead() const { return LoadInt32(bytes + 32); }
-    int32_t Root() const { return LoadInt32(bytes + 36); }
-    void SetPageCount(int32_t v) { StoreInt32(bytes + 24, v); }
-    void SetFreeCount(int32_t v) { StoreInt32(bytes + 28, v); }
-    void SetFreeHead(int32_t v) { StoreInt32(bytes + 32, v); }
-    void SetRoot(int32_t v) { StoreInt32(bytes + 36, v); }
+    uint32_t Magic() const { return static_cast<uint32_t>(ReadLeS32(bytes)); }
+    uint32_t Version() const { return static_cast<uint32_t>(ReadLeS32(bytes + 4)); }
+    int32_t PageCount() const { return ReadLeS32(bytes + 24); }
+    int32_t FreeCount() const { return ReadLeS32(bytes + 28); }
+    int32_t FreeHead() const { return ReadLeS32(bytes + 32); }
+    int32_t Root() const { return ReadLeS32(bytes + 36); }
+    void SetPageCount(int32_t v) { WriteLeS32(bytes + 24, v); }
+    void SetFreeCount(int32_t v) { WriteLeS32(bytes + 28, v); }
+    void SetFreeHead(int32_t v) { WriteLeS32(bytes + 32, v); }
+    void SetRoot(int32_t v) { WriteLeS32(bytes + 36, v); }
 
     void StoreLayout(const IndexDescriptor& d);
     // False when the header records no layout (pageSize 0).
@@ -68,16 +68,16 @@ public:
     }
     uint8_t* Entry(int32_t i) { return bytes_ + 4 + i * entrySize_; }
     const uint8_t* Entry(int32_t i) const { return bytes_ + 4 + i * entrySize_; }
-    int32_t Number(int32_t i) const { return LoadInt32(Entry(i)); }
-    void SetNumber(int32_t i, int32_t v) { StoreInt32(Entry(i), v); }
+    int32_t Number(int32_t i) const { return ReadLeS32(Entry(i)); }
+    void SetNumber(int32_t i, int32_t v) { WriteLeS32(Entry(i), v); }
     uint8_t* Key(int32_t i) { return Entry(i) + 4; }
     const uint8_t* Key(int32_t i) const { return Entry(i) + 4; }
     int32_t EntrySize() const { return entrySize_; }
 
-    int32_t FreePrev() const { return LoadInt32(bytes_ + 4); }
-    int32_t FreeNext() const { return LoadInt32(bytes_ + 8); }
-    void SetFreePrev(int32_t v) { StoreInt32(bytes_ + 4, v); }
-    void SetFreeNext(int32_t v) { StoreInt32(bytes_ + 8, v); }
+    int32_t FreePrev() const { return ReadLeS32(bytes_ + 4); }
+    int32_t FreeNext() const { return ReadLeS32(bytes_ + 8); }
+    void SetFreePrev(int32_t v) { WriteLeS32(bytes_ + 4, v); }
+    void SetFreeNext(int32_t v) { WriteLeS32(bytes_ + 8, v); }
 
 private:
     uint8_t* bytes_;

@@ -1,5 +1,6 @@
 #include "corelib/datafiles/index_key.h"
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -71,8 +72,10 @@ void NormaliseText(const IndexDescriptor& d, uint8_t* text, int32_t size) {
 }  // namespace
 
 int32_t KeyPartSize(int32_t type) {
+    // Read from file headers, so any value may come: the most negative one
+    // has no positive counterpart and is no size.
     if (type < 0)
-        return -type;
+        return type == INT32_MIN ? 0 : -type;
     switch (type) {
         case kKeyUnsignedByte:
             return 1;
@@ -110,15 +113,16 @@ const char* DescriptorProblem(const IndexDescriptor& d) {
         return "page size below the 224-byte header";
     if (d.maxEntries < 3)
         return "fewer than 3 entries per page";
+    if (d.maxEntries > 0xFFFF)
+        return "M above the 16-bit entry count";
     if (d.splitPosition < 1 || d.splitPosition > d.maxEntries - 1) {
         return "split position outside 1 to M-1";
     }
-    // An internal page with M keys holds M + 1 entries.
-    if (4 + int64_t{d.maxEntries + 1} * (4 + d.keySize) > d.pageSize) {
+    // An internal page with M keys holds M + 1 entries. Every field comes
+    // from a header or a caller: the sum is made in 64 bits.
+    if (4 + (int64_t{d.maxEntries} + 1) * (4 + int64_t{d.keySize}) > d.pageSize) {
         return "M + 1 entries do not fit a page";
     }
-    if (d.maxEntries > 0xFFFF)
-        return "M above the 16-bit entry count";
     return "";
 }
 

@@ -24,7 +24,7 @@ bool GifPicture::EnsureCanvasLocked() {
         return true;
     // The logical screen is declared by the header alone; it must be
     // plausible for the data like any picture.
-    if (!PlausiblePictureSize(screenWidth_, screenHeight_, streamLength_, kGifPixelsPerByte))
+    if (!PlausiblePictureSize(screenWidth_, screenHeight_, streamLength_, kGifCoding))
         return false;
     canvas_ = CreateBitmap(screenWidth_, screenHeight_, 1, 32, nullptr);
     if (!canvas_)

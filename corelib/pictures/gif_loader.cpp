@@ -29,7 +29,7 @@ PictureRecord* LoadGifPicture(PictureSource& source) {
         width = gif.frameWidth();
         height = gif.frameHeight();
     }
-    if (!PlausiblePictureSize(width, height, length, kGifPixelsPerByte)) {
+    if (!PlausiblePictureSize(width, height, length, kGifCoding)) {
         FreePictureBlock(block);
         return nullptr;
     }

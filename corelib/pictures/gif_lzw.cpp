@@ -71,7 +71,7 @@ bool GifPicture::ReadColorTable(uint8_t* table) {
 }
 
 bool GifPicture::FrameFitsData() const {
-    return PlausiblePictureSize(frameWidth_, frameHeight_, streamLength_, kGifPixelsPerByte);
+    return PlausiblePictureSize(frameWidth_, frameHeight_, streamLength_, kGifCoding);
 }
 
 GifFrame GifPicture::DecodeImage() {

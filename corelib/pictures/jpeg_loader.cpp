@@ -1,16 +1,18 @@
-// JPEG through libjpeg-turbo. Any library error jumps back to the decoder's
-// entry, which destroys the decompressor and answers no block. Rows are
-// written straight into the record's layout (B,G,R, bottom row first) by
-// asking the library for BGR output, so no second pass is needed.
+// JPEG through libjpeg-turbo, with the shared error policy
+// (platform/base/jpeg_error_trap.h): any library error jumps back to the
+// decoder's entry, which destroys the decompressor and answers no block,
+// and the decoder's own memory is capped. A picture whose data is damaged
+// is still shown as far as it could be decoded: the trap's damage mark is
+// the converters' to act on, not the display's. Rows are written straight
+// into the record's layout (B,G,R, bottom row first) by asking the library
+// for BGR output, so no second pass is needed.
 #include <algorithm>
 #include <csetjmp>
 #include <cstddef>
-#include <cstdio>
-
-#include <jpeglib.h>
 
 #include "corelib/pictures/picture_decoders.h"
 #include "corelib/pictures/picture_limits.h"
+#include "platform/base/jpeg_error_trap.h"
 
 namespace corelib {
 namespace {
@@ -20,23 +22,10 @@ namespace {
 constexpr int kMaxScans = 256;
 constexpr size_t kSourceChunk = 4096;
 
-struct JumpBackErrors {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-[[noreturn]] void JumpBack(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<JumpBackErrors*>(info->err)->jump, 1);
-}
-
-// Warnings (damaged data that the library works around) are not printed:
-// the picture is shown as far as it could be decoded.
-void IgnoreMessage(j_common_ptr, int) {}
-
 void LimitScans(j_common_ptr info) {
     auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
     if (decompress->input_scan_number > kMaxScans)
-        JumpBack(info);
+        std::longjmp(reinterpret_cast<platform::JpegErrorTrap*>(info->err)->jump, 1);
 }
 
 // A data source over a PictureSource that is not in memory.
@@ -82,18 +71,17 @@ void TermSource(j_decompress_ptr) {}
 uint8_t* DecodeJpeg(PictureSource& source, StreamSourceManager* streamManager, int32_t* width,
                     int32_t* height) {
     jpeg_decompress_struct info;
-    JumpBackErrors errors;
+    platform::JpegErrorTrap errors;
     jpeg_progress_mgr progress;
     uint8_t* volatile block = nullptr;
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = JumpBack;
-    errors.base.emit_message = IgnoreMessage;
+    info.err = platform::InstallJpegErrorTrap(errors);
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&info);
         FreePictureBlock(block);
         return nullptr;
     }
     jpeg_create_decompress(&info);
+    platform::LimitJpegDecoder(info);
     progress.progress_monitor = LimitScans;
     info.progress = &progress;
     if (const uint8_t* bytes = source.Bytes()) {
@@ -117,8 +105,7 @@ uint8_t* DecodeJpeg(PictureSource& source, StreamSourceManager* streamManager, i
         jpeg_destroy_decompress(&info);
         return nullptr;
     }
-    if (!PlausiblePictureSize(info.image_width, info.image_height, source.Length(),
-                              kJpegPixelsPerByte)) {
+    if (!PlausiblePictureSize(info.image_width, info.image_height, source.Length(), kJpegCoding)) {
         jpeg_destroy_decompress(&info);
         return nullptr;
     }

@@ -171,8 +171,7 @@ PictureRecord* LoadPcxPicture(const uint8_t* bytes, size_t length) {
     if (planes != 1 || !WithinPictureCaps(width, height))
         return nullptr;
     // The decoded data must be describable by the file's run lengths.
-    if (!PlausiblePictureSize(int64_t(bytesPerLine), height, length - kHeaderSize,
-                              kPcxBytesPerByte)) {
+    if (!PlausiblePictureSize(int64_t(bytesPerLine), height, length - kHeaderSize, kPcxCoding)) {
         return nullptr;
     }
     if (bits == 1)

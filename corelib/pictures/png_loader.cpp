@@ -18,7 +18,7 @@ PictureRecord* LoadPngPicture(const uint8_t* bytes, size_t length) {
     if (!png_image_begin_read_from_memory(&image, bytes, length))
         return nullptr;
     image.format = PNG_FORMAT_BGRA;
-    if (!PlausiblePictureSize(image.width, image.height, length, kPngPixelsPerByte)) {
+    if (!PlausiblePictureSize(image.width, image.height, length, kPngCoding)) {
         png_image_free(&image);
         return nullptr;
     }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/base/byte_order.h"
+
 namespace corelib {
 
 namespace {
@@ -11,11 +13,6 @@ namespace {
 constexpr int64_t kPageSize = 4096;
 constexpr size_t kPageKeySize = 40;
 constexpr size_t kPageKeyDiscard = 36;
-
-void PutLittleEndian(uint8_t* out, uint32_t value) {
-    for (int k = 0; k < 4; ++k)
-        out[k] = static_cast<uint8_t>(value >> (8 * k));
-}
 
 }  // namespace
 
@@ -73,13 +70,11 @@ void EncipheredFile::CipherRange(int64_t position, uint8_t* bytes, size_t count,
 
     size_t wordIndex = 0;
     while (count > 0) {
-        uint32_t word = 0;
-        for (int k = 0; k < 4; ++k)
-            word |= uint32_t{words[wordIndex * 4 + k]} << (8 * k);
+        const uint32_t word = platform::ReadLe32(&words[wordIndex * 4]);
         uint8_t pageKey[kPageKeySize];
-        PutLittleEndian(pageKey, word);
+        platform::WriteLe32(pageKey, word);
         std::memcpy(pageKey + 4, keys.digest, 32);
-        PutLittleEndian(pageKey + 36, word ^ static_cast<uint32_t>(page));
+        platform::WriteLe32(pageKey + 36, word ^ static_cast<uint32_t>(page));
 
         Rc4State pageState;
         pageState.Schedule(pageKey, sizeof(pageKey));

@@ -3,10 +3,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "libs/imageconv/byte_order.h"
 #include "libs/imageconv/heap_buffer.h"
+#include "platform/base/byte_order.h"
 
 namespace imageconv {
+
+using platform::ReadLe16;
+using platform::ReadLe32;
 
 namespace {
 constexpr size_t kFileHeaderSize = 14;
@@ -49,8 +52,8 @@ bool BmpReader::Probe(rt::ConstText path, RasterImage* image, ProgressCallback p
         } else {
             if (infoSize < kWindowsInfoMinimum || info.size() < kWindowsInfoMinimum)
                 return false;
-            width = static_cast<int32_t>(ReadLe32(h + 4));
-            height = static_cast<int32_t>(ReadLe32(h + 8));
+            width = platform::ReadLeS32(h + 4);
+            height = platform::ReadLeS32(h + 8);
             bitCount = ReadLe16(h + 14);
             const uint32_t compression = ReadLe32(h + 16);
             if (compression > 3)
@@ -82,8 +85,11 @@ bool BmpReader::Decode() {
     const size_t fileRow = ((size_t(width_) * 24 + 31) / 32) * 4;
     // A file too short for its own rows fails before any storage is made.
     const long fileSize = FileSizeOf(file_);
-    bool ok = fileSize >= 0 &&
-              uint64_t(fileSize) >= uint64_t(dataOffset_) + uint64_t(fileRow) * uint64_t(height_);
+    bool ok =
+        fileSize >= 0 && WithinLimits(uint64_t(fileSize), platform::PictureCoding::Uncompressed);
+    ok = ok &&
+         (uint64_t(fileSize) >= uint64_t(dataOffset_) + uint64_t(fileRow) * uint64_t(height_) ||
+          Fail("the bitmap's pixel data ends early"));
     HeapBuffer row;
     ok = ok && image_->Create(width_, height_, 24, 0) && row.Allocate(fileRow) &&
          std::fseek(file_, long(dataOffset_), SEEK_SET) == 0;

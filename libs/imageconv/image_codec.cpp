@@ -8,11 +8,12 @@ bool ImageReader::OpenForReading(rt::ConstText path, RasterImage* image,
                                  ProgressCallback progress) {
     Close();
     path_ = path ? path : "";
+    problem_.clear();
     image_ = image;
     progress_ = progress;
     file_ = OpenImageFile(path, FileAccess::Read);
     if (!file_)
-        return false;
+        return Fail("the file cannot be opened");
     reading_ = true;
     return true;
 }
@@ -22,6 +23,12 @@ bool ImageReader::FinishDecoding(bool decoded) {
         image_->Clear();
     CloseFile();
     return decoded;
+}
+
+bool ImageCodec::WithinLimits(uint64_t fileBytes, platform::PictureCoding coding) {
+    std::string why =
+        platform::PictureSizeProblem(uint64_t(width_), uint64_t(height_), fileBytes, coding);
+    return why.empty() || Fail(std::move(why));
 }
 
 long FileSizeOf(FILE* file) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "libs/imageconv/raster_image.h"
+#include "platform/base/picture_limits.h"
 #include "runtime/values.h"
 
 namespace imageconv {
@@ -41,6 +42,9 @@ public:
     virtual bool Close() = 0;
 
     int32_t kind() const { return kind_; }
+    // Why the last operation failed, e.g. libjpeg's "Premature end of JPEG
+    // file"; empty when it succeeded or gave no reason.
+    const std::string& problem() const { return problem_; }
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
 
@@ -61,12 +65,23 @@ protected:
     bool ReadExactly(void* buffer, size_t size) {
         return file_ && std::fread(buffer, 1, size, file_) == size;
     }
+    // Records why the operation fails (the first reason stands) and answers
+    // false.
+    bool Fail(std::string reason) {
+        if (problem_.empty())
+            problem_ = std::move(reason);
+        return false;
+    }
+    // Fails with the limits' reason when the declared size may not be read
+    // from a file of `fileBytes` bytes (platform/base/picture_limits.h).
+    bool WithinLimits(uint64_t fileBytes, platform::PictureCoding coding);
 
     ProgressCallback progress_ = nullptr;
     FILE* file_ = nullptr;
     bool reading_ = false;
     bool writing_ = false;
     std::string path_;
+    std::string problem_;
     int32_t kind_ = KIND_NONE;
     int32_t width_ = 0;
     int32_t height_ = 0;

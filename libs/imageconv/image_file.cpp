@@ -40,12 +40,4 @@ bool ImageFileExists(rt::ConstText path) {
     return !name.empty() && stat(name.c_str(), &st) == 0;
 }
 
-bool RenameImageFile(rt::ConstText from, rt::ConstText to) {
-    return std::rename(FilesystemPath(from).c_str(), FilesystemPath(to).c_str()) == 0;
-}
-
-bool RemoveImageFile(rt::ConstText path) {
-    return unlink(FilesystemPath(path).c_str()) == 0;
-}
-
 }  // namespace imageconv

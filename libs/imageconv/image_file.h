@@ -1,5 +1,6 @@
 // The one place where the runtime's file-name texts (GB18030) become file
-// system paths (UTF-8). Every codec opens, tests and renames files here.
+// system paths (UTF-8). Every codec opens and tests files here; a
+// destination is replaced through platform/files/replacing_file.h.
 #pragma once
 
 #include <cstdio>
@@ -16,7 +17,5 @@ int OpenImageFileDescriptor(rt::ConstText path, FileAccess access);
 FILE* OpenImageFile(rt::ConstText path, FileAccess access);
 // True when the path names an existing entry; never opens it.
 bool ImageFileExists(rt::ConstText path);
-bool RenameImageFile(rt::ConstText from, rt::ConstText to);
-bool RemoveImageFile(rt::ConstText path);
 
 }  // namespace imageconv

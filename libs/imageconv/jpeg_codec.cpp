@@ -1,46 +1,20 @@
 #include "libs/imageconv/jpeg_codec.h"
 
-#include <jerror.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "libs/imageconv/image_file.h"
 
 namespace imageconv {
-
-namespace {
-
-constexpr long kMaxDecoderMemory = 1L << 30;
-
-[[noreturn]] void JumpBack(j_common_ptr cinfo) {
-    auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
-    std::longjmp(manager->jump, 1);
-}
-
-// Warnings are never printed; the ones that mean lost data are remembered.
-void NoteMessage(j_common_ptr cinfo, int level) {
-    if (level >= 0)
-        return;  // trace messages
-    auto* manager = reinterpret_cast<JpegErrorManager*>(cinfo->err);
-    const int code = manager->base.msg_code;
-    if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_MUST_RESYNC) {
-        manager->dataDamaged = true;
-    }
-}
-
-jpeg_error_mgr* InstallErrorManager(JpegErrorManager& manager) {
-    jpeg_error_mgr* base = jpeg_std_error(&manager.base);
-    manager.base.error_exit = JumpBack;
-    manager.base.emit_message = NoteMessage;
-    manager.dataDamaged = false;
-    return base;
-}
-
-}  // namespace
 
 // --- reading ---------------------------------------------------------------
 
 bool JpegReader::Probe(rt::ConstText path, RasterImage* image, ProgressCallback progress) {
     if (!OpenForReading(path, image, progress))
         return false;
+    fileBytes_ = FileSizeOf(file_);
+    sizeProblem_.clear();
     uint8_t signature[2];
     if (!ReadExactly(signature, 2) || signature[0] != 0xFF || signature[1] != 0xD8 ||
         std::fseek(file_, 0, SEEK_SET) != 0 || !StartDecompressor()) {
@@ -52,17 +26,25 @@ bool JpegReader::Probe(rt::ConstText path, RasterImage* image, ProgressCallback 
 
 // Nothing with a destructor lives in this frame: longjmp may leave it.
 bool JpegReader::StartDecompressor() {
-    decompress_.err = InstallErrorManager(error_);
+    decompress_.err = platform::InstallJpegErrorTrap(error_);
     if (setjmp(error_.jump))
         return false;
     jpeg_create_decompress(&decompress_);
     decompressorLive_ = true;
     // Progressive files are buffered whole as coefficients inside libjpeg;
-    // beyond this the library fails cleanly instead of exhausting memory.
-    decompress_.mem->max_memory_to_use = kMaxDecoderMemory;
+    // beyond the cap the library fails cleanly instead of exhausting memory.
+    platform::LimitJpegDecoder(decompress_);
     jpeg_stdio_src(&decompress_, file_);
     if (jpeg_read_header(&decompress_, TRUE) != JPEG_HEADER_OK)
         return false;
+    // A declared size beyond the limits is the decoder's to refuse: the
+    // probe has seen a JPEG and no later reader gets the file.
+    sizeProblem_ = platform::JpegSizeProblem(decompress_, uint64_t(fileBytes_));
+    if (!sizeProblem_.empty()) {
+        width_ = static_cast<int32_t>(std::min<JDIMENSION>(decompress_.image_width, INT32_MAX));
+        height_ = static_cast<int32_t>(std::min<JDIMENSION>(decompress_.image_height, INT32_MAX));
+        return true;
+    }
     jpeg_start_decompress(&decompress_);
     const int components = decompress_.output_components;
     if (decompress_.output_width == 0 || decompress_.output_height == 0 ||
@@ -84,19 +66,22 @@ bool JpegReader::ReadRows() {
         JSAMPROW target = image_->Row(row);
         // Stop at the first sign of missing data: a few hundred bytes can
         // declare gigapixels that libjpeg would otherwise pad out row by row.
-        if (jpeg_read_scanlines(&decompress_, &target, 1) != 1 || error_.dataDamaged) {
+        if (jpeg_read_scanlines(&decompress_, &target, 1) != 1 || error_.damaged) {
             return false;
         }
         ReportRow(row);
     }
     jpeg_finish_decompress(&decompress_);
-    return !error_.dataDamaged;
+    return !error_.damaged;
 }
 
 bool JpegReader::Decode() {
     if (!decompressorLive_ || !image_)
         return false;
-    bool ok = image_->Create(width_, height_, kind_ == KIND_JPEG_COLOUR ? 24 : 8, 0) && ReadRows();
+    bool ok = sizeProblem_.empty() || Fail(sizeProblem_);
+    ok = ok && (image_->Create(width_, height_, kind_ == KIND_JPEG_COLOUR ? 24 : 8, 0) ||
+                Fail("no room for the picture's pixels"));
+    ok = ok && (ReadRows() || Fail(platform::JpegProblem(error_, "the JPEG data is damaged")));
     if (!ok)
         image_->Clear();
     Close();
@@ -117,6 +102,7 @@ bool JpegReader::Close() {
 bool JpegWriter::Open(rt::ConstText path, RasterImage* image, const JpegWriteParameters& parameters,
                       ProgressCallback progress) {
     Close();
+    problem_.clear();
     if (parameters.quality < 1 || parameters.quality > 100 || parameters.smoothing < 0 ||
         parameters.smoothing > 100 || !image || !image->HasPixels()) {
         return false;
@@ -130,7 +116,7 @@ bool JpegWriter::Open(rt::ConstText path, RasterImage* image, const JpegWritePar
     kind_ = colour_ ? KIND_JPEG_COLOUR : KIND_JPEG_GRAY;
     file_ = OpenImageFile(path, FileAccess::Write);
     if (!file_)
-        return false;
+        return Fail(std::string("the file cannot be created: ") + std::strerror(errno));
     writing_ = true;
     if (!StartCompressor(parameters)) {
         Close();
@@ -140,7 +126,7 @@ bool JpegWriter::Open(rt::ConstText path, RasterImage* image, const JpegWritePar
 }
 
 bool JpegWriter::StartCompressor(const JpegWriteParameters& parameters) {
-    compress_.err = InstallErrorManager(error_);
+    compress_.err = platform::InstallJpegErrorTrap(error_);
     if (setjmp(error_.jump))
         return false;
     jpeg_create_compress(&compress_);
@@ -183,10 +169,11 @@ bool JpegWriter::Write() {
             return false;
         source = &converted_;
     }
-    bool ok = WriteRows(*source);
+    bool ok = WriteRows(*source) || Fail(platform::JpegProblem(error_, "the JPEG encoder failed"));
     converted_.Clear();
     // Buffered bytes that cannot reach the disk are a failed write too.
-    ok = ok && std::fflush(file_) == 0 && !std::ferror(file_);
+    ok = ok && ((std::fflush(file_) == 0 && !std::ferror(file_)) ||
+                Fail(std::string("writing the file failed: ") + std::strerror(errno)));
     return ok;
 }
 

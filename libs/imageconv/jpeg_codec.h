@@ -1,24 +1,11 @@
-// JPEG through libjpeg-turbo: gray or colour in, gray or colour out.
+// JPEG through libjpeg-turbo: gray or colour in, gray or colour out. Errors
+// follow the shared policy of platform/base/jpeg_error_trap.h.
 #pragma once
 
-#include <csetjmp>
-#include <cstdio>
-
-#include <jpeglib.h>
-
 #include "libs/imageconv/image_codec.h"
+#include "platform/base/jpeg_error_trap.h"
 
 namespace imageconv {
-
-// libjpeg reports fatal errors by calling error_exit, which must not return:
-// ours jumps back into the codec operation that was running.
-struct JpegErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-    // Set by warnings that mean the data ended early or is damaged; libjpeg
-    // would otherwise pad the picture with gray and call it a success.
-    bool dataDamaged;
-};
 
 class JpegReader final : public ImageReader {
 public:
@@ -32,8 +19,10 @@ private:
     bool ReadRows();
 
     jpeg_decompress_struct decompress_{};
-    JpegErrorManager error_{};
+    platform::JpegErrorTrap error_{};
     bool decompressorLive_ = false;
+    long fileBytes_ = 0;
+    std::string sizeProblem_;
 };
 
 struct JpegWriteParameters {
@@ -56,7 +45,7 @@ private:
     bool WriteRows(const RasterImage& source);
 
     jpeg_compress_struct compress_{};
-    JpegErrorManager error_{};
+    platform::JpegErrorTrap error_{};
     bool compressorLive_ = false;
     bool colour_ = true;
     RasterImage converted_;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "libs/imageconv/bmp_reader.h"
+#include "libs/imageconv/conversion_problem.h"
 #include "libs/imageconv/convert_result.h"
 #include "libs/imageconv/image_file.h"
 #include "libs/imageconv/jpeg_codec.h"
@@ -40,8 +41,11 @@ bool HasKnownSignature(rt::ConstText path) {
 }  // namespace
 
 int32_t LoadAnyImage(rt::ConstText path, RasterImage& image) {
-    if (!ImageFileExists(path))
+    SetConversionProblem({});
+    if (!ImageFileExists(path)) {
+        SetConversionProblem("no such file");
         return CONVERT_NO_SOURCE;
+    }
     JpegReader jpeg;
     BmpReader bmp;
     TiffReader tiff;
@@ -50,15 +54,23 @@ int32_t LoadAnyImage(rt::ConstText path, RasterImage& image) {
     PhotoCdReader photoCd(PhotoCdReader::kBase);
     ImageReader* const readers[] = {&jpeg, &bmp, &tiff, &png, &pcx, &photoCd};
     for (ImageReader* reader : readers) {
-        if (reader == &photoCd && HasKnownSignature(path))
+        if (reader == &photoCd && HasKnownSignature(path)) {
+            SetConversionProblem(
+                "a kind of JPEG, BMP, TIFF or PNG file this library does not read");
             return CONVERT_UNREADABLE;
+        }
         if (!reader->Probe(path, &image, nullptr))
             continue;
         // Once a reader has accepted the file, no other one gets a say.
         const bool decoded = reader->Decode();
         reader->Close();
-        return decoded ? 1 : CONVERT_UNREADABLE;
+        if (decoded)
+            return 1;
+        SetConversionProblem(reader->problem().empty() ? "the picture is damaged"
+                                                       : reader->problem());
+        return CONVERT_UNREADABLE;
     }
+    SetConversionProblem("not a picture file, and too short for Photo CD data");
     return CONVERT_UNREADABLE;
 }
 

@@ -2,10 +2,13 @@
 
 #include <cstring>
 
-#include "libs/imageconv/byte_order.h"
 #include "libs/imageconv/heap_buffer.h"
+#include "platform/base/byte_order.h"
 
 namespace imageconv {
+
+using platform::ReadLe16;
+using platform::ReadLe32;
 
 namespace {
 
@@ -101,8 +104,11 @@ bool PcxReader::Decode() {
     }
     const long compressed = ok ? dataEnd - long(kHeaderSize) : 0;
     const size_t lineBytes = size_t(bytesPerLine_) * (depth_ == 24 ? 3 : 1);
+    ok = ok || Fail("the PCX file ends within its header or palette");
+    ok = ok && WithinLimits(uint64_t(fileSize), platform::PictureCoding::PcxRunLength);
     // Every two input bytes make at most 63 output bytes.
-    ok = ok && uint64_t(compressed) * kLongestRun / 2 + 1 >= uint64_t(lineBytes) * height_;
+    ok = ok && (uint64_t(compressed) * kLongestRun / 2 + 1 >= uint64_t(lineBytes) * height_ ||
+                Fail("the PCX run-length data is too short for the picture"));
 
     HeapBuffer line;
     ok = ok && line.Allocate(lineBytes) &&
@@ -121,7 +127,7 @@ bool PcxReader::Decode() {
     // included) so that the next row starts where the file says it does.
     for (int32_t y = 0; ok && y < height_; ++y) {
         if (!input.DecodeRow(line.data(), lineBytes)) {
-            ok = false;
+            ok = Fail("the PCX run-length data ends early");
             break;
         }
         uint8_t* dst = image_->Row(y);

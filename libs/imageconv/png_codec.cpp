@@ -1,5 +1,6 @@
 #include "libs/imageconv/png_codec.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "libs/imageconv/image_file.h"
@@ -11,12 +12,6 @@ namespace {
 constexpr double kScreenGamma = 2.2;
 constexpr double kSrgbFileGamma = 0.45455;
 constexpr int kPaletteBytes = 768;
-
-[[noreturn]] void JumpBack(png_structp png, png_const_charp /*message*/) {
-    png_longjmp(png, 1);
-}
-// Warnings (odd profiles, unknown chunks) do not change the pixels we read.
-void IgnoreWarning(png_structp, png_const_charp) {}
 
 void ReadFromStream(png_structp png, png_bytep data, png_size_t length) {
     auto* file = static_cast<FILE*>(png_get_io_ptr(png));
@@ -41,7 +36,9 @@ void FlushStream(png_structp png) {
 bool PngReader::Probe(rt::ConstText path, RasterImage* image, ProgressCallback progress) {
     if (!OpenForReading(path, image, progress))
         return false;
-    png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpBack, IgnoreWarning);
+    fileBytes_ = FileSizeOf(file_);
+    trap_ = {};
+    png_ = platform::CreatePngReader(trap_);
     if (png_)
         info_ = png_create_info_struct(png_);
     if (!info_ || !ReadHeader()) {
@@ -131,7 +128,8 @@ bool PngReader::ReadPixels() {
 bool PngReader::Decode() {
     if (!png_ || !image_)
         return false;
-    const bool ok = ReadPixels();
+    const bool ok = WithinLimits(uint64_t(fileBytes_), platform::PictureCoding::Deflate) &&
+                    (ReadPixels() || Fail(platform::PngProblem(trap_, "the PNG data is damaged")));
     if (!ok)
         image_->Clear();
     Close();
@@ -153,6 +151,7 @@ bool PngReader::Close() {
 bool PngWriter::Open(rt::ConstText path, RasterImage* image, int32_t depth, int32_t colours,
                      ProgressCallback progress) {
     Close();
+    problem_.clear();
     if (depth == 8) {
         if (colours < 1 || colours > 256)
             return false;
@@ -174,9 +173,10 @@ bool PngWriter::Open(rt::ConstText path, RasterImage* image, int32_t depth, int3
     height_ = image->height();
     file_ = OpenImageFile(path, FileAccess::Write);
     if (!file_)
-        return false;
+        return Fail(std::string("the file cannot be created: ") + std::strerror(errno));
     writing_ = true;
-    png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpBack, IgnoreWarning);
+    trap_ = {};
+    png_ = platform::CreatePngWriter(trap_);
     if (png_)
         info_ = png_create_info_struct(png_);
     if (!info_ || !palette_.Allocate(kPaletteBytes) || !CreateWriter()) {
@@ -245,7 +245,7 @@ bool PngWriter::Write() {
         auto** rows = reinterpret_cast<png_bytep*>(rowPointers_.data());
         for (int32_t y = 0; y < height_; ++y)
             rows[y] = source->Row(y);
-        ok = WriteRows(*source);
+        ok = WriteRows(*source) || Fail(platform::PngProblem(trap_, "the PNG encoder failed"));
     }
     rowPointers_.Release();
     converted_.Clear();

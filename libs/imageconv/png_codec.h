@@ -1,11 +1,11 @@
 // PNG through libpng: every 8-bit-or-less kind in; palette, RGB or RGBA out,
-// always Adam7-interlaced.
+// always Adam7-interlaced. Errors follow the shared policy of
+// platform/base/png_error_trap.h.
 #pragma once
-
-#include <png.h>
 
 #include "libs/imageconv/heap_buffer.h"
 #include "libs/imageconv/image_codec.h"
+#include "platform/base/png_error_trap.h"
 
 namespace imageconv {
 
@@ -22,7 +22,9 @@ private:
 
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
+    platform::PngErrorTrap trap_;
     int colourType_ = 0;
+    long fileBytes_ = 0;
 };
 
 class PngWriter final : public ImageCodec {
@@ -40,6 +42,7 @@ private:
 
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
+    platform::PngErrorTrap trap_;
     int32_t depth_ = 0;
     int32_t colours_ = 0;
     HeapBuffer palette_;

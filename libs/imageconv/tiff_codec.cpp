@@ -1,10 +1,12 @@
 #include "libs/imageconv/tiff_codec.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
-#include <mutex>
 
 #include "libs/imageconv/heap_buffer.h"
 #include "libs/imageconv/image_file.h"
@@ -16,27 +18,63 @@ namespace {
 
 constexpr std::string_view kRasterPrefix = "picbatch-tiff-";
 
-// libtiff prints its complaints to stderr by default; a file we cannot read
-// is reported by our result, so the messages are dropped.
-void SilenceLibtiff() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        TIFFSetErrorHandler(nullptr);
-        TIFFSetWarningHandler(nullptr);
-    });
+// libtiff's complaints go to the codec that opened the file, never to
+// stderr: the first error is kept as the codec's reason, warnings dropped.
+int KeepError(TIFF*, void* data, const char* module, const char* format, va_list arguments) {
+    auto* reason = static_cast<std::string*>(data);
+    if (reason && reason->empty()) {
+        char text[200];
+        std::vsnprintf(text, sizeof text, format, arguments);
+        *reason = std::string(module ? module : "TIFF") + ": " + text;
+    }
+    return 1;
 }
 
-TIFF* OpenTiff(rt::ConstText path, FileAccess access) {
-    SilenceLibtiff();
+int Quiet(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
+
+TIFF* OpenTiff(rt::ConstText path, FileAccess access, std::string* reason) {
     int fd = OpenImageFileDescriptor(path, access);
     if (fd < 0)
         return nullptr;
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFF* tiff = nullptr;
+    if (options) {
+        TIFFOpenOptionsSetErrorHandlerExtR(options, KeepError, reason);
+        TIFFOpenOptionsSetWarningHandlerExtR(options, Quiet, nullptr);
+        TIFFOpenOptionsSetMaxSingleMemAlloc(options, platform::kMaxCodecMemory);
+        tiff = TIFFFdOpenExt(fd, path ? path : "", access == FileAccess::Read ? "r" : "w", options);
+        TIFFOpenOptionsFree(options);
+    }
     // A TIFF handle owns its descriptor (TIFFClose closes it); a failed open
     // leaves the descriptor to us.
-    TIFF* tiff = TIFFFdOpen(fd, path ? path : "", access == FileAccess::Read ? "r" : "w");
     if (!tiff)
         close(fd);
     return tiff;
+}
+
+platform::PictureCoding CodingOf(TIFF* tiff) {
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    switch (compression) {
+        case COMPRESSION_NONE:
+            return platform::PictureCoding::Uncompressed;
+        case COMPRESSION_CCITTRLE:
+        case COMPRESSION_CCITTFAX3:
+        case COMPRESSION_CCITTFAX4:
+        case COMPRESSION_CCITTRLEW:
+            return platform::PictureCoding::Fax;
+        case COMPRESSION_LZW:
+            return platform::PictureCoding::TiffLzw;
+        case COMPRESSION_JPEG:
+        case COMPRESSION_OJPEG:
+            return platform::PictureCoding::Jpeg;
+        case COMPRESSION_PACKBITS:
+            return platform::PictureCoding::BmpRunLength;
+        default:
+            return platform::PictureCoding::Deflate;
+    }
 }
 
 }  // namespace
@@ -46,12 +84,15 @@ TIFF* OpenTiff(rt::ConstText path, FileAccess access) {
 bool TiffReader::Probe(rt::ConstText path, RasterImage* image, ProgressCallback progress) {
     Close();
     path_ = path ? path : "";
+    problem_.clear();
     image_ = image;
     progress_ = progress;
-    tiff_ = OpenTiff(path, FileAccess::Read);
+    tiff_ = OpenTiff(path, FileAccess::Read, &problem_);
     if (!tiff_)
         return false;
     reading_ = true;
+    struct stat info {};
+    fileBytes_ = fstat(TIFFFileno(tiff_), &info) == 0 ? uint64_t(info.st_size) : 0;
     uint32_t width = 0, height = 0;
     TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height);
@@ -72,11 +113,15 @@ bool TiffReader::Decode() {
     MappedBuffer raster;
     // Stop at the first damaged strip: reading on would hand back a picture
     // with holes and call it a success.
-    bool ok = rasterBytes <= RasterImage::kMaxPixelBytes &&
-              image_->Create(width_, height_, 24, 0) &&
-              raster.Allocate(rasterBytes, kRasterPrefix) &&
-              TIFFReadRGBAImage(tiff_, uint32_t(width_), uint32_t(height_),
-                                reinterpret_cast<uint32_t*>(raster.data()), 1) == 1;
+    bool ok = WithinLimits(fileBytes_, CodingOf(tiff_));
+    if (ok &&
+        !(image_->Create(width_, height_, 24, 0) && raster.Allocate(rasterBytes, kRasterPrefix))) {
+        ok = Fail("no room for the picture's pixels");
+    }
+    if (ok && TIFFReadRGBAImage(tiff_, uint32_t(width_), uint32_t(height_),
+                                reinterpret_cast<uint32_t*>(raster.data()), 1) != 1) {
+        ok = Fail("the TIFF data is damaged");
+    }
     // libtiff hands the raster bottom row first; bytes 0..2 of each pixel
     // are red, green and blue, byte 3 the alpha we drop.
     for (int32_t y = 0; ok && y < height_; ++y) {
@@ -107,6 +152,7 @@ bool TiffReader::Close() {
 bool TiffWriter::Open(rt::ConstText path, RasterImage* image, int32_t depth,
                       ProgressCallback progress) {
     Close();
+    problem_.clear();
     if ((depth != 8 && depth != 24) || !image || !image->HasPixels())
         return false;
     path_ = path ? path : "";
@@ -116,9 +162,9 @@ bool TiffWriter::Open(rt::ConstText path, RasterImage* image, int32_t depth,
     width_ = image->width();
     height_ = image->height();
     kind_ = depth == 8 ? KIND_TIFF_GRAY8 : KIND_TIFF_RGB;
-    tiff_ = OpenTiff(path, FileAccess::Write);
+    tiff_ = OpenTiff(path, FileAccess::Write, &problem_);
     if (!tiff_)
-        return false;
+        return Fail("the file cannot be created");
     writing_ = true;
     return true;
 }
@@ -162,6 +208,8 @@ bool TiffWriter::Write() {
     }
     // Closing writes the directory; a failure there is a failed write too.
     ok = ok && TIFFFlush(tiff_) == 1;
+    if (!ok)
+        Fail("writing the TIFF failed");
     converted_.Clear();
     return ok;
 }

@@ -17,6 +17,7 @@ public:
 
 private:
     TIFF* tiff_ = nullptr;
+    uint64_t fileBytes_ = 0;
 };
 
 class TiffWriter final : public ImageCodec {

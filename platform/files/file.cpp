@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -11,9 +12,7 @@
 
 namespace platform {
 
-namespace {
-
-FileError FromErrno(int error) {
+FileError FileErrorFromErrno(int error) {
     switch (error) {
         case ENOENT:
             return FileError::NotFound;
@@ -52,6 +51,8 @@ FileError FromErrno(int error) {
     }
 }
 
+namespace {
+
 int OpenFlags(OpenMode mode) {
     switch (mode) {
         case OpenMode::ReadOnly:
@@ -81,7 +82,7 @@ FileError File::Open(std::string_view path, OpenMode mode) {
         return FileError::BadPath;
     const int fd = ::open(utf8.c_str(), OpenFlags(mode) | O_CLOEXEC, 0666);
     if (fd < 0)
-        return FromErrno(errno);
+        return FileErrorFromErrno(errno);
     fd_ = fd;
     position_ = 0;
     return FileError::None;
@@ -108,8 +109,29 @@ FileError File::Length(int64_t& length) const {
         return FileError::NotOpen;
     struct stat info {};
     if (::fstat(fd_, &info) != 0)
-        return FromErrno(errno);
+        return FileErrorFromErrno(errno);
     length = info.st_size;
+    return FileError::None;
+}
+
+FileError File::DataExtent(int64_t offset, int64_t& start, int64_t& end) const {
+    int64_t length = 0;
+    const FileError error = Length(length);
+    if (error != FileError::None)
+        return error;
+    start = end = length;
+    if (offset >= length)
+        return FileError::None;
+    const off_t data = ::lseek(fd_, offset, SEEK_DATA);
+    if (data < 0) {
+        if (errno == ENXIO)
+            return FileError::None;  // only a hole follows
+        start = offset;              // no hole information: all data
+        return FileError::None;
+    }
+    const off_t hole = ::lseek(fd_, data, SEEK_HOLE);
+    start = data;
+    end = hole < 0 ? length : std::min<int64_t>(hole, length);
     return FileError::None;
 }
 
@@ -120,7 +142,7 @@ FileError File::SetLength(int64_t length) {
         return FileError::BadSeek;
     while (::ftruncate(fd_, length) != 0) {
         if (errno != EINTR)
-            return FromErrno(errno);
+            return FileErrorFromErrno(errno);
     }
     return FileError::None;
 }
@@ -135,7 +157,7 @@ FileError File::Read(void* buffer, size_t count, size_t& done) {
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return FromErrno(errno);
+            return FileErrorFromErrno(errno);
         }
         if (got == 0)
             break;
@@ -155,7 +177,7 @@ FileError File::Write(const void* buffer, size_t count) {
         if (put < 0) {
             if (errno == EINTR)
                 continue;
-            return FromErrno(errno);
+            return FileErrorFromErrno(errno);
         }
         done += static_cast<size_t>(put);
         position_ += put;
@@ -166,7 +188,7 @@ FileError File::Write(const void* buffer, size_t count) {
 FileError File::Flush() {
     if (fd_ < 0)
         return FileError::NotOpen;
-    return ::fdatasync(fd_) == 0 ? FileError::None : FromErrno(errno);
+    return ::fdatasync(fd_) == 0 ? FileError::None : FileErrorFromErrno(errno);
 }
 
 FileError File::Lock(int64_t offset, int64_t length, bool wait) {
@@ -186,7 +208,7 @@ FileError File::Lock(int64_t offset, int64_t length, bool wait) {
             request.l_type = F_RDLCK;
             continue;
         }
-        return FromErrno(errno);
+        return FileErrorFromErrno(errno);
     }
     return FileError::None;
 }
@@ -202,7 +224,7 @@ FileError File::Unlock(int64_t offset, int64_t length) {
     while (::fcntl(fd_, F_OFD_SETLK, &request) != 0) {
         if (errno == EINTR)
             continue;
-        return FromErrno(errno);
+        return FileErrorFromErrno(errno);
     }
     return FileError::None;
 }

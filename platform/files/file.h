@@ -60,6 +60,10 @@ public:
     FileError Seek(int64_t position);
     int64_t Position() const { return position_; }
     FileError Length(int64_t& length) const;
+    // The first stretch of data at or after `offset`, as [start, end): the
+    // holes of a sparse file are skipped. start = end = the length when no
+    // data follows. A file system that cannot tell has data everywhere.
+    FileError DataExtent(int64_t offset, int64_t& start, int64_t& end) const;
     FileError SetLength(int64_t length);
 
     // Reads up to `count` bytes at the position and advances it; `done`
@@ -78,9 +82,14 @@ public:
     FileError UnlockWhole() { return Unlock(0, kWholeFileLockEnd + 1); }
 
 private:
+    friend class FileView;  // maps the file's bytes
+
     int fd_ = -1;
     int64_t position_ = 0;
 };
+
+// The FileError of a failed system call's errno.
+FileError FileErrorFromErrno(int error);
 
 // The name of a FileError, for messages.
 const char* FileErrorName(FileError error);

@@ -5,15 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/base/byte_order.h"
 #include "platform/graphics/raster.h"
 
 namespace platform {
 namespace gdi {
 namespace {
-
-uint32_t ReadU32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24);
-}
 
 bool DecodePngImage(const uint8_t* bytes, uint32_t size, Icon& icon) {
     png_image image;
@@ -39,17 +36,17 @@ bool DecodePngImage(const uint8_t* bytes, uint32_t size, Icon& icon) {
 }
 
 bool DecodeDibImage(const uint8_t* bytes, uint32_t size, Icon& icon) {
-    if (size < 40 || ReadU32(bytes) < 40)
+    if (size < 40 || ReadLe32(bytes) < 40)
         return false;
-    uint32_t headerSize = ReadU32(bytes);
-    int width = int32_t(ReadU32(bytes + 4));
-    int height = int32_t(ReadU32(bytes + 8)) / 2;  // colour rows plus mask rows
+    uint32_t headerSize = ReadLe32(bytes);
+    int width = int32_t(ReadLe32(bytes + 4));
+    int height = int32_t(ReadLe32(bytes + 8)) / 2;  // colour rows plus mask rows
     int bpp = bytes[14] | (bytes[15] << 8);
     if (width <= 0 || height <= 0 || width > 1024 || height > 1024)
         return false;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32)
         return false;
-    uint32_t colors = bpp <= 8 ? (ReadU32(bytes + 32) ? ReadU32(bytes + 32) : 1u << bpp) : 0;
+    uint32_t colors = bpp <= 8 ? (ReadLe32(bytes + 32) ? ReadLe32(bytes + 32) : 1u << bpp) : 0;
     if (colors > 256)
         return false;
     uint64_t colorStride = ((uint64_t(width) * bpp + 31) / 32) * 4;

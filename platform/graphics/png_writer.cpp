@@ -1,15 +1,18 @@
 #include "platform/graphics/png_writer.h"
 
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "platform/files/replacing_file.h"
+
 namespace platform {
 
 bool WritePng(const PixelView& pixels, const std::string& path, std::string* error) {
-    auto fail = [&](const char* why) {
+    auto fail = [&](const std::string& why) {
         if (error)
             *error = why;
         return false;
@@ -32,15 +35,25 @@ bool WritePng(const PixelView& pixels, const std::string& path, std::string* err
             out[3 * x + 2] = uint8_t(in[x] >> 16);
         }
     }
-    std::string temporary = path + ".partial";
-    if (!png_image_write_to_file(&image, temporary.c_str(), 0, rows.data(), 0, nullptr)) {
-        std::remove(temporary.c_str());
-        return fail(image.message[0] ? image.message : "cannot write the file");
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return fail("cannot move the file into place");
-    }
+    std::string libraryProblem;
+    auto encode = [&](int fd) {
+        // The stream gets a descriptor of its own: closing it must leave the
+        // stage's open for the commit.
+        const int own = dup(fd);
+        FILE* stream = own >= 0 ? fdopen(own, "wb") : nullptr;
+        if (!stream) {
+            if (own >= 0)
+                close(own);
+            return false;
+        }
+        const bool written = png_image_write_to_stdio(&image, stream, 0, rows.data(), 0, nullptr);
+        if (!written)
+            libraryProblem = image.message[0] ? image.message : "the PNG encoder failed";
+        return std::fclose(stream) == 0 && written;
+    };
+    std::string problem;
+    if (ReplaceFile(path, encode, &problem) != FileError::None)
+        return fail(!libraryProblem.empty() ? libraryProblem : problem);
     return true;
 }
 

@@ -7,8 +7,9 @@
 
 namespace platform {
 
-// Writes to a temporary name beside `path` and renames it into place, so a
-// failed write never leaves a truncated file. Answers false with a reason.
+// `path` is a UTF-8 path. Written through the one replace-on-success writer
+// (platform/files/replacing_file.h), so a failed write never leaves a
+// truncated file. Answers false with a reason.
 bool WritePng(const PixelView& pixels, const std::string& path, std::string* error);
 
 }  // namespace platform

@@ -7,6 +7,13 @@ namespace {
 
 // Below this, the allocator's own free lists do the job well.
 constexpr size_t kWorthKeeping = size_t(1) << 20;
+// Above this, mapping fresh pages costs little beside decoding them, and a
+// kept block would be memory the budget (memory_budget.h) does not see.
+constexpr size_t kLargestKept = size_t(64) << 20;
+
+bool Keepable(size_t size) {
+    return size >= kWorthKeeping && size <= kLargestKept;
+}
 
 struct Slot {
     uint8_t* block = nullptr;
@@ -26,7 +33,7 @@ thread_local ThreadBlocks t_blocks;
 }  // namespace
 
 uint8_t* TakeBlock(size_t size) {
-    if (size >= kWorthKeeping) {
+    if (Keepable(size)) {
         for (Slot& slot : t_blocks.slots) {
             // A block much larger than asked for is left for a larger request.
             if (slot.block && slot.size >= size && slot.size - size <= size / 2) {
@@ -42,7 +49,7 @@ uint8_t* TakeBlock(size_t size) {
 void GiveBlock(uint8_t* block, size_t size) {
     if (!block)
         return;
-    if (size >= kWorthKeeping) {
+    if (Keepable(size)) {
         Slot* target = nullptr;
         for (Slot& slot : t_blocks.slots) {
             if (!slot.block) {

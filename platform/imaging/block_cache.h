@@ -2,7 +2,7 @@
 // picture of the same size on each worker; handing the previous picture's
 // block to the next saves the system from mapping and zeroing tens of
 // megabytes of fresh pages every time. Each thread keeps at most two blocks,
-// released when the thread ends.
+// released when the thread ends; blocks above 64 MiB are never kept.
 #pragma once
 
 #include <cstddef>

@@ -5,19 +5,15 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/base/byte_order.h"
+#include "platform/base/picture_limits.h"
 #include "platform/imaging/codecs.h"
+#include "platform/imaging/failure_reason.h"
 
 namespace platform::imaging {
 namespace {
 
 constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
-
-uint16_t U16(const uint8_t* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t U32(const uint8_t* p) {
-    return uint32_t(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24);
-}
 
 struct Mask {
     uint32_t mask = 0;
@@ -52,52 +48,51 @@ struct DibInfo {
     std::vector<uint8_t> palette;  // B, G, R per entry
 };
 
-// Parses the header at `dib`; `paletteEnd` bounds where the palette may run.
-bool ParseHeader(Bytes dib, DibInfo& info, size_t& headerEnd) {
+// Parses the header at `dib`; answers null or what is wrong with it.
+const char* ParseHeader(Bytes dib, DibInfo& info, size_t& headerEnd) {
+    constexpr const char* kBadHeader = "the bitmap header is damaged";
     if (dib.size < 12)
-        return false;
-    uint32_t headerSize = U32(dib.data);
+        return kBadHeader;
+    uint32_t headerSize = ReadLe32(dib.data);
     const uint8_t* h = dib.data;
     uint32_t paletteEntrySize = 4;
     uint32_t coloursUsed = 0;
     if (headerSize == 12) {  // the old core header
-        info.width = U16(h + 4);
-        info.height = int16_t(U16(h + 6));
-        info.bitCount = U16(h + 10);
+        info.width = ReadLe16(h + 4);
+        info.height = ReadLeS16(h + 6);
+        info.bitCount = ReadLe16(h + 10);
         paletteEntrySize = 3;
     } else if (headerSize >= 40 && headerSize <= dib.size) {
-        info.width = int32_t(U32(h + 4));
-        info.height = int32_t(U32(h + 8));
-        info.bitCount = U16(h + 14);
-        info.compression = U32(h + 16);
-        coloursUsed = U32(h + 32);
+        info.width = int32_t(ReadLe32(h + 4));
+        info.height = int32_t(ReadLe32(h + 8));
+        info.bitCount = ReadLe16(h + 14);
+        info.compression = ReadLe32(h + 16);
+        coloursUsed = ReadLe32(h + 32);
         if (info.compression == kBitFields || info.compression == kAlphaBitFields) {
             // Masks follow a 40-byte header, or sit inside a longer one.
             size_t at = 40;
             size_t need = info.compression == kAlphaBitFields ? 16 : 12;
             if (at + need > dib.size)
-                return false;
-            info.red = Mask(U32(h + at));
-            info.green = Mask(U32(h + at + 4));
-            info.blue = Mask(U32(h + at + 8));
+                return kBadHeader;
+            info.red = Mask(ReadLe32(h + at));
+            info.green = Mask(ReadLe32(h + at + 4));
+            info.blue = Mask(ReadLe32(h + at + 8));
             if (need == 16 || headerSize >= 56)
-                info.alpha = Mask(U32(h + at + 12));
+                info.alpha = Mask(ReadLe32(h + at + 12));
             if (headerSize == 40)
                 headerSize += uint32_t(need);
         }
     } else {
-        return false;
+        return kBadHeader;
     }
     if (info.height < 0) {
         if (info.height == INT32_MIN)
-            return false;
+            return kBadHeader;
         info.topDown = true;
         info.height = -info.height;
     }
     if (info.width <= 0 || info.height <= 0)
-        return false;
-    if (uint64_t(info.width) * uint64_t(info.height) > kMaxPixels)
-        return false;
+        return "the bitmap declares no pixels";
     switch (info.bitCount) {
         case 1:
         case 4:
@@ -107,18 +102,18 @@ bool ParseHeader(Bytes dib, DibInfo& info, size_t& headerEnd) {
         case 32:
             break;
         default:
-            return false;
+            return "an unknown bitmap depth";
     }
     if (info.compression == kRle8 && info.bitCount != 8)
-        return false;
+        return kBadHeader;
     if (info.compression == kRle4 && info.bitCount != 4)
-        return false;
+        return kBadHeader;
     if ((info.compression == kBitFields || info.compression == kAlphaBitFields) &&
         info.bitCount != 16 && info.bitCount != 32) {
-        return false;
+        return kBadHeader;
     }
     if (info.compression > kBitFields && info.compression != kAlphaBitFields)
-        return false;
+        return "a bitmap compression this program does not read";
     if (info.compression == kRgb && info.bitCount == 16) {
         info.red = Mask(0x7C00), info.green = Mask(0x03E0), info.blue = Mask(0x001F);
     }
@@ -139,7 +134,7 @@ bool ParseHeader(Bytes dib, DibInfo& info, size_t& headerEnd) {
         }
         headerEnd += paletteBytes;
     }
-    return true;
+    return nullptr;
 }
 
 void PutIndex(const DibInfo& info, uint8_t* out, uint32_t index) {
@@ -151,9 +146,14 @@ uint32_t FileRow(const DibInfo& info, uint32_t y) {
     return info.topDown ? y : uint32_t(info.height) - 1 - y;
 }
 
+// Bytes of one stored row of uncompressed pixels.
+size_t RowBytes(const DibInfo& info) {
+    return ((size_t(uint32_t(info.width)) * info.bitCount + 31) / 32) * 4;
+}
+
 bool DecodeRows(const DibInfo& info, Bytes pixels, Image& image) {
     const uint32_t width = uint32_t(info.width);
-    const size_t rowBytes = ((size_t(width) * info.bitCount + 31) / 32) * 4;
+    const size_t rowBytes = RowBytes(info);
     if (rowBytes * uint32_t(info.height) > pixels.size)
         return false;
     const bool alpha = image.hasAlpha();
@@ -177,7 +177,7 @@ bool DecodeRows(const DibInfo& info, Bytes pixels, Image& image) {
                     break;
                 case 16:
                 case 32: {
-                    uint32_t v = info.bitCount == 16 ? U16(in + x * 2) : U32(in + x * 4);
+                    uint32_t v = info.bitCount == 16 ? ReadLe16(in + x * 2) : ReadLe32(in + x * 4);
                     if (info.compression == kRgb && info.bitCount == 32) {
                         out[0] = uint8_t(v), out[1] = uint8_t(v >> 8), out[2] = uint8_t(v >> 16);
                         if (alpha)
@@ -265,25 +265,42 @@ bool WantsAlpha(const DibInfo& info) {
     return info.alpha.mask != 0;
 }
 
+// Refuses a size beyond the limits, or one the pixel data cannot hold,
+// before anything is allocated for it.
+const char* SizeProblem(const DibInfo& info, Bytes pixels, size_t fileBytes, std::string& text) {
+    const bool runLength = info.compression == kRle4 || info.compression == kRle8;
+    text =
+        PictureSizeProblem(uint32_t(info.width), uint32_t(info.height), fileBytes,
+                           runLength ? PictureCoding::BmpRunLength : PictureCoding::Uncompressed);
+    if (!text.empty())
+        return text.c_str();
+    if (!runLength && RowBytes(info) * uint32_t(info.height) > pixels.size)
+        return "the bitmap's pixel data ends early";
+    return nullptr;
+}
+
 std::unique_ptr<Image> DecodeDib(Bytes dib, size_t pixelOffset, bool fromFile, bool icon) {
     DibInfo info;
     size_t headerEnd = 0;
-    if (!ParseHeader(dib, info, headerEnd))
-        return nullptr;
+    if (const char* problem = ParseHeader(dib, info, headerEnd))
+        return Refuse(problem);
     if (icon)
         info.height /= 2;  // the height counts the AND mask as well
     if (info.height <= 0)
-        return nullptr;
+        return Refuse("the icon declares no pixels");
     if (!fromFile)
         pixelOffset = headerEnd;
     if (pixelOffset > dib.size)
-        return nullptr;
+        return Refuse("the bitmap's pixel data lies beyond the end of the file");
     Bytes pixels{dib.data + pixelOffset, dib.size - pixelOffset};
+    std::string text;
+    if (const char* problem = SizeProblem(info, pixels, dib.size + (fromFile ? 14 : 0), text))
+        return Refuse(problem);
     bool alpha = WantsAlpha(info) || (icon && info.bitCount == 32);
     auto image = Image::Create(uint32_t(info.width), uint32_t(info.height),
                                alpha || icon ? PixelLayout::Bgra32 : PixelLayout::Bgr24);
     if (!image)
-        return nullptr;
+        return Refuse(kNoMemoryForPixels);
     bool ok;
     if (info.compression == kRle4 || info.compression == kRle8) {
         ok = DecodeRle(info, pixels, *image);
@@ -297,11 +314,11 @@ std::unique_ptr<Image> DecodeDib(Bytes dib, size_t pixelOffset, bool fromFile, b
         ok = DecodeRows(info, pixels, *image);
     }
     if (!ok)
-        return nullptr;
+        return Refuse("the bitmap's run-length data is damaged or ends early");
     if (icon && info.bitCount < 32) {
         // The AND mask follows the colour rows: set bits are transparent.
         const uint32_t width = uint32_t(info.width);
-        size_t colourBytes = ((size_t(width) * info.bitCount + 31) / 32) * 4 * info.height;
+        size_t colourBytes = RowBytes(info) * info.height;
         size_t maskRow = ((width + 31) / 32) * 4;
         if (colourBytes + maskRow * info.height <= pixels.size) {
             const uint8_t* mask = pixels.data + colourBytes;
@@ -318,23 +335,25 @@ std::unique_ptr<Image> DecodeDib(Bytes dib, size_t pixelOffset, bool fromFile, b
 }
 
 void Put16(Output& out, uint16_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
+    uint8_t bytes[2];
+    WriteLe16(bytes, v);
+    out.insert(out.end(), bytes, bytes + 2);
 }
 void Put32(Output& out, uint32_t v) {
-    Put16(out, uint16_t(v));
-    Put16(out, uint16_t(v >> 16));
+    uint8_t bytes[4];
+    WriteLe32(bytes, v);
+    out.insert(out.end(), bytes, bytes + 4);
 }
 
 }  // namespace
 
 std::unique_ptr<Image> DecodeBmp(Bytes file) {
     if (file.size < 14 + 12 || file.data[0] != 'B' || file.data[1] != 'M')
-        return nullptr;
-    uint32_t pixelOffset = U32(file.data + 10);
+        return Refuse("the bitmap header is damaged");
+    uint32_t pixelOffset = ReadLe32(file.data + 10);
     Bytes dib{file.data + 14, file.size - 14};
     if (pixelOffset < 14)
-        return nullptr;
+        return Refuse("the bitmap header is damaged");
     return DecodeDib(dib, pixelOffset - 14, true, false);
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/base/byte_order.h"
+
 namespace platform::imaging {
 namespace {
 
@@ -28,15 +30,13 @@ bool ReadHex(const char16_t* text, size_t at, int digits, uint32_t& value) {
 }
 
 constexpr ClassId Make(uint32_t d1, uint16_t d2, uint16_t d3, uint64_t d4) {
+    // The first three fields little-endian, the last eight bytes in order.
     ClassId id{};
-    for (int i = 0; i < 4; ++i)
-        id.bytes[i] = uint8_t(d1 >> (8 * i));
-    for (int i = 0; i < 2; ++i)
-        id.bytes[4 + i] = uint8_t(d2 >> (8 * i));
-    for (int i = 0; i < 2; ++i)
-        id.bytes[6 + i] = uint8_t(d3 >> (8 * i));
-    for (int i = 0; i < 8; ++i)
-        id.bytes[8 + i] = uint8_t(d4 >> (56 - 8 * i));
+    WriteLe32(id.bytes, d1);
+    WriteLe16(id.bytes + 4, d2);
+    WriteLe16(id.bytes + 6, d3);
+    WriteBe32(id.bytes + 8, uint32_t(d4 >> 32));
+    WriteBe32(id.bytes + 12, uint32_t(d4));
     return id;
 }
 

@@ -1,6 +1,8 @@
 // Decoders and encoders of the imaging platform. Decoders take the whole
 // file in memory and answer null for anything they cannot read completely
-// (a truncated or corrupt file fails; it is never half a picture). Encoders
+// (a truncated or corrupt file fails; it is never half a picture), with the
+// reason set (failure_reason.h). Every decoder applies the size limits of
+// platform/base/picture_limits.h before it allocates the pixels. Encoders
 // append the file's bytes to `out` and answer false on failure.
 #pragma once
 
@@ -12,6 +14,9 @@
 #include "platform/imaging/image.h"
 
 namespace platform::imaging {
+
+// The reason when the pixels of an accepted size cannot be allocated.
+inline constexpr const char* kNoMemoryForPixels = "not enough memory for the picture";
 
 struct Bytes {
     const uint8_t* data;

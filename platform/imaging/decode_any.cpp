@@ -2,13 +2,16 @@
 #include <cstring>
 
 #include "platform/imaging/codecs.h"
+#include "platform/imaging/failure_reason.h"
 
 namespace platform::imaging {
 
 std::unique_ptr<Image> DecodeAny(Bytes file) {
     const uint8_t* d = file.data;
-    if (!d || file.size < 4)
-        return nullptr;
+    if (!d || file.size == 0)
+        return Refuse("the file is empty");
+    if (file.size < 4)
+        return Refuse("the file is too short to be a picture");
     if (d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF)
         return DecodeJpeg(file);
     if (file.size >= 8 && std::memcmp(d, "\x89PNG\r\n\x1a\n", 8) == 0)
@@ -23,7 +26,7 @@ std::unique_ptr<Image> DecodeAny(Bytes file) {
         return DecodeGif(file);
     if (d[0] == 0 && d[1] == 0 && (d[2] == 1 || d[2] == 2) && d[3] == 0)
         return DecodeIco(file);
-    return nullptr;
+    return Refuse("the file is in no picture format this program reads");
 }
 
 }  // namespace platform::imaging

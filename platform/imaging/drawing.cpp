@@ -5,6 +5,9 @@
 #include <cstring>
 #include <new>
 
+#include <string>
+
+#include "platform/imaging/failure_reason.h"
 #include "platform/imaging/imaging.h"
 
 namespace platform::imaging {
@@ -75,8 +78,12 @@ Status CreateBitmapFromScan0(int32_t width, int32_t height, int32_t stride, uint
         return kNotImplemented;
     }
     auto image = Image::Create(uint32_t(width), uint32_t(height), layout);
-    if (!image)
+    if (!image) {
+        // The reason a save that flattens first gives for failing.
+        SetFailureReason("no room for a bitmap of " + std::to_string(width) + " x " +
+                         std::to_string(height) + " pixels");
         return kOutOfMemory;
+    }
     for (uint32_t y = 0; y < image->height(); ++y) {
         if (scan0) {
             if (std::abs(int64_t(stride)) < int64_t(image->stride()))

@@ -1,8 +1,11 @@
 // The word-shaped routines the application binds by name, named after the
 // flat imaging interface they stand for. Floating arguments arrive as their
 // bit pattern in the low half of a word; statuses go back as words.
+#include <algorithm>
 #include <cstring>
 
+#include "platform/base/text_codec.h"
+#include "platform/imaging/failure_reason.h"
 #include "platform/imaging/imaging.h"
 
 namespace {
@@ -90,4 +93,20 @@ IMAGING_EXPORT W GdipDrawImageRectRect(W graphics, W image, W dx, W dy, W dw, W 
 
 IMAGING_EXPORT W CLSIDFromString(W text, W idOut) {
     return ClassIdFromString(Ptr<const char16_t>(text), Ptr<ClassId>(idOut));
+}
+
+// Why the calling thread's last load or save failed, as a runtime text:
+// copies at most `capacity` - 1 bytes and a terminating zero into `buffer`
+// and answers the length of the whole reason (0 when there is none), so a
+// caller asks with capacity 0 first for the size to allocate.
+IMAGING_EXPORT W GdipGetLastFailureText(W buffer, W capacity) {
+    const std::string text = platform::Utf8ToRuntime(FailureReason());
+    auto* out = Ptr<char>(buffer);
+    const size_t room = size_t(Low(capacity));
+    if (out && room > 0) {
+        const size_t n = std::min(text.size(), room - 1);
+        std::memcpy(out, text.data(), n);
+        out[n] = 0;
+    }
+    return W(uint32_t(text.size()));
 }

@@ -3,10 +3,14 @@
 // as alpha. Saving quantises to 256 colours with giflib's median cut.
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "platform/base/picture_limits.h"
 #include "platform/imaging/codecs.h"
+#include "platform/imaging/failure_reason.h"
 
 namespace platform::imaging {
 namespace {
@@ -30,65 +34,77 @@ int WriteToMemory(GifFileType* gif, const GifByteType* data, int count) {
     return count;
 }
 
-std::unique_ptr<Image> ReadFirstFrame(GifFileType* gif) {
-    if (gif->SWidth <= 0 || gif->SHeight <= 0)
-        return nullptr;
+std::nullptr_t Damaged(GifFileType* gif) {
+    const char* text = GifErrorString(gif->Error);
+    return Refuse(std::string("the GIF data is damaged (") + (text ? text : "unknown error") + ")");
+}
+
+std::unique_ptr<Image> ReadFirstFrame(GifFileType* gif, size_t fileBytes) {
+    // The screen is the picture's size and is allocated whole, though no
+    // byte of the file codes the part no frame covers: it is held to the
+    // same limits as coded pixels.
+    std::string problem =
+        PictureSizeProblem(uint32_t(std::max(gif->SWidth, 0)), uint32_t(std::max(gif->SHeight, 0)),
+                           fileBytes, PictureCoding::GifLzw);
+    if (!problem.empty())
+        return Refuse(problem);
     int transparent = -1;
     for (;;) {
         GifRecordType type;
         if (DGifGetRecordType(gif, &type) == GIF_ERROR)
-            return nullptr;
+            return Damaged(gif);
         if (type == TERMINATE_RECORD_TYPE)
-            return nullptr;  // no frame at all
+            return Refuse("the GIF holds no picture");
         if (type == EXTENSION_RECORD_TYPE) {
             int code;
             GifByteType* block;
             if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
-                return nullptr;
+                return Damaged(gif);
             if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4 && (block[1] & 1)) {
                 transparent = block[4];
             }
             while (block) {
                 if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
-                    return nullptr;
+                    return Damaged(gif);
             }
             continue;
         }
         if (type != IMAGE_DESC_RECORD_TYPE)
             continue;
         if (DGifGetImageDesc(gif) == GIF_ERROR)
-            return nullptr;
+            return Damaged(gif);
         break;
     }
     const GifImageDesc& frame = gif->Image;
     ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     if (!map)
-        return nullptr;
+        return Refuse("the GIF has no colour table");
     const int width = gif->SWidth, height = gif->SHeight;
-    if (frame.Width <= 0 || frame.Height <= 0 ||
-        uint64_t(frame.Width) * frame.Height > kMaxPixels) {
-        return nullptr;
-    }
+    problem =
+        PictureSizeProblem(uint32_t(std::max(frame.Width, 0)), uint32_t(std::max(frame.Height, 0)),
+                           fileBytes, PictureCoding::GifLzw);
+    if (!problem.empty())
+        return Refuse(problem);
     std::vector<GifByteType> indices(size_t(frame.Width) * frame.Height);
     if (frame.Interlace) {
         static const int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
         for (int pass = 0; pass < 4; ++pass) {
             for (int y = kStart[pass]; y < frame.Height; y += kStep[pass]) {
                 if (DGifGetLine(gif, &indices[size_t(y) * frame.Width], frame.Width) == GIF_ERROR) {
-                    return nullptr;
+                    return Damaged(gif);
                 }
             }
         }
     } else {
         for (int y = 0; y < frame.Height; ++y) {
             if (DGifGetLine(gif, &indices[size_t(y) * frame.Width], frame.Width) == GIF_ERROR) {
-                return nullptr;
+                return Damaged(gif);
             }
         }
     }
     auto image = Image::Create(uint32_t(width), uint32_t(height), PixelLayout::Bgra32);
     if (!image)
-        return nullptr;
+        return Refuse(kNoMemoryForPixels);
     for (int y = 0; y < height; ++y)
         std::memset(image->row(uint32_t(y)), 0, image->stride());
     for (int y = 0; y < frame.Height; ++y) {
@@ -117,9 +133,12 @@ std::unique_ptr<Image> DecodeGif(Bytes file) {
     Reader reader{file};
     int error = 0;
     GifFileType* gif = DGifOpen(&reader, ReadFromMemory, &error);
-    if (!gif)
-        return nullptr;
-    auto image = ReadFirstFrame(gif);
+    if (!gif) {
+        const char* text = GifErrorString(error);
+        return Refuse(std::string("the GIF header is damaged (") + (text ? text : "unknown error") +
+                      ")");
+    }
+    auto image = ReadFirstFrame(gif, file.size);
     DGifCloseFile(gif, &error);
     return image;
 }

@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <new>
 
+#include "platform/base/picture_limits.h"
 #include "platform/imaging/block_cache.h"
+#include "platform/imaging/memory_budget.h"
 
 namespace platform::imaging {
 
@@ -12,12 +14,17 @@ void FreeDeleter::operator()(uint8_t* p) const {
 }
 
 void PixelDeleter::operator()(uint8_t* p) const {
+    if (!p)
+        return;
     GiveBlock(p, size);
+    ReleaseMemory(ImageCost(size), owner);
 }
 
 std::unique_ptr<Image> Image::Create(uint32_t width, uint32_t height, PixelLayout layout) {
-    if (width == 0 || height == 0 || uint64_t(width) * height > kMaxPixels)
+    if (width == 0 || height == 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
+        uint64_t(width) * height > kMaxPicturePixels) {
         return nullptr;
+    }
     std::unique_ptr<Image> image(new (std::nothrow) Image);
     if (!image)
         return nullptr;
@@ -25,11 +32,16 @@ std::unique_ptr<Image> Image::Create(uint32_t width, uint32_t height, PixelLayou
     image->height_ = height;
     image->layout_ = layout;
     image->stride_ = size_t(width) * image->bytesPerPixel();
-    // Left uninitialised: every decoder writes every row.
     const size_t bytes = image->stride_ * height;
-    image->pixels_ = std::unique_ptr<uint8_t, PixelDeleter>(TakeBlock(bytes), PixelDeleter{bytes});
-    if (!image->pixels_)
+    ReserveMemory(ImageCost(bytes));
+    // Left uninitialised: every decoder writes every row.
+    uint8_t* block = TakeBlock(bytes);
+    if (!block) {
+        ReleaseMemory(ImageCost(bytes), std::this_thread::get_id());
         return nullptr;
+    }
+    image->pixels_ = std::unique_ptr<uint8_t, PixelDeleter>(
+        block, PixelDeleter{bytes, std::this_thread::get_id()});
     return image;
 }
 

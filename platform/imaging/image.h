@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <thread>
 
 namespace platform::imaging {
 
@@ -19,22 +20,22 @@ enum class PixelLayout : uint8_t {
 inline constexpr uint32_t kFormat24bppRgb = 0x21808;
 inline constexpr uint32_t kFormat32bppArgb = 0x26200A;
 
-// The largest picture we agree to hold (about 16k by 16k): a corrupt header
-// asking for more is refused before anything is allocated.
-inline constexpr uint64_t kMaxPixels = uint64_t(1) << 28;
-
 struct FreeDeleter {
     void operator()(uint8_t* p) const;
 };
-// Hands a pixel block back to the calling thread's block cache.
+// Hands a pixel block back to the calling thread's block cache and the
+// image's reservation back to the memory budget.
 struct PixelDeleter {
     size_t size = 0;
+    std::thread::id owner;
     void operator()(uint8_t* p) const;
 };
 
 class Image {
 public:
-    // Answers null when the size is 0, too large, or memory runs out.
+    // Answers null when the size is 0, beyond the limits of
+    // platform/base/picture_limits.h, or memory runs out. Waits for room in
+    // the memory budget (memory_budget.h) first.
     static std::unique_ptr<Image> Create(uint32_t width, uint32_t height, PixelLayout layout);
 
     uint32_t width() const { return width_; }

@@ -1,7 +1,9 @@
 // Start-up, loading and saving. Files are read whole and decoded at once;
-// a save is encoded in memory first and then written under a temporary
-// name that is renamed over the target only when everything was written,
-// so a failed save never leaves a partial file or damages an existing one.
+// a save is encoded in memory first and then written through the one
+// replace-on-success writer (platform/files/replacing_file.h), so a failed
+// save never leaves a partial file or damages an existing one. Every load
+// and save keeps the reason of a failure for the calling thread
+// (failure_reason.h).
 #include "platform/imaging/imaging.h"
 
 #include <fcntl.h>
@@ -15,7 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/text_codec.h"
+#include "platform/files/replacing_file.h"
 #include "platform/imaging/codecs.h"
+#include "platform/imaging/failure_reason.h"
 
 namespace platform::imaging {
 namespace {
@@ -23,37 +28,11 @@ namespace {
 std::atomic<int> g_startCount{0};
 std::atomic<uintptr_t> g_nextToken{1};
 
+// No picture this platform reads needs more: 2^28 pixels of eight bytes.
+constexpr uint64_t kLargestFile = uint64_t(2) << 30;
+
 bool Started() {
     return g_startCount.load() > 0;
-}
-
-std::string WideToUtf8(const char16_t* text) {
-    std::string out;
-    for (size_t i = 0; text[i]; ++i) {
-        uint32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out.push_back(char(c));
-        } else if (c < 0x800) {
-            out.push_back(char(0xC0 | (c >> 6)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(char(0xE0 | (c >> 12)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(char(0xF0 | (c >> 18)));
-            out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
 }
 
 Status StatusOfErrno(int error) {
@@ -72,14 +51,37 @@ Status StatusOfErrno(int error) {
     }
 }
 
+Status StatusOfFileError(FileError error) {
+    switch (error) {
+        case FileError::None:
+            return kOk;
+        case FileError::NotFound:
+        case FileError::BadPath:
+            return kFileNotFound;
+        case FileError::AccessDenied:
+            return kAccessDenied;
+        default:
+            return kWin32Error;
+    }
+}
+
+Status FailWithErrno(const char* what, int error) {
+    SetFailureReason(std::string(what) + ": " + std::strerror(error));
+    return StatusOfErrno(error);
+}
+
 Status ReadWholeFile(const std::string& path, std::vector<uint8_t>& data) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return StatusOfErrno(errno);
+        return FailWithErrno("cannot open the file", errno);
     struct stat info;
     Status status = kOk;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        SetFailureReason("not a file");
         status = kFileNotFound;
+    } else if (uint64_t(info.st_size) > kLargestFile) {
+        SetFailureReason("the file is larger than any picture this program reads");
+        status = kOutOfMemory;
     } else {
         data.resize(size_t(info.st_size));
         size_t at = 0;
@@ -87,7 +89,11 @@ Status ReadWholeFile(const std::string& path, std::vector<uint8_t>& data) {
             ssize_t n = read(fd, data.data() + at, data.size() - at);
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n <= 0)
+            if (n < 0) {
+                status = FailWithErrno("cannot read the file", errno);
+                break;
+            }
+            if (n == 0)
                 break;
             at += size_t(n);
         }
@@ -99,8 +105,10 @@ Status ReadWholeFile(const std::string& path, std::vector<uint8_t>& data) {
 
 Status Decode(Bytes bytes, Image** image) {
     auto decoded = DecodeAny(bytes);
-    if (!decoded)
+    if (!decoded) {
+        SetFailureReasonIfNone("the picture is damaged");
         return kUnknownImageFormat;
+    }
     *image = decoded.release();
     return kOk;
 }
@@ -137,46 +145,32 @@ Status Encode(const Image* image, const ClassId* encoder, const EncoderParameter
     } else if (*encoder == kGifEncoder) {
         ok = EncodeGif(*image, out);
     } else {
-        return kFileNotFound;  // no such encoder, as the platform answers
+        SetFailureReason("no encoder of that class id");
+        return kFileNotFound;  // as the platform answers
     }
-    return ok ? kOk : kGenericError;
-}
-
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
-// Writes the file under a temporary name beside it and renames it over the
-// target only when `write` succeeded.
-template <typename Writer>
-Status WriteReplacing(const std::string& path, Writer write) {
-    static std::atomic<uint32_t> counter{0};
-    std::string temporary =
-        path + ".part" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1));
-    int fd = open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return StatusOfErrno(errno);
-    errno = 0;
-    bool ok = write(fd);
-    int error = ok ? 0 : (errno ? errno : EIO);
-    if (close(fd) != 0 && ok)
-        ok = false, error = errno;
-    if (ok && rename(temporary.c_str(), path.c_str()) != 0)
-        ok = false, error = errno;
     if (!ok) {
-        unlink(temporary.c_str());
-        return StatusOfErrno(error);
+        SetFailureReasonIfNone("the picture could not be encoded");
+        return kGenericError;
     }
     return kOk;
+}
+
+Status Written(FileError error, const ReplacingFile& file) {
+    if (error == FileError::None)
+        return kOk;
+    SetFailureReasonIfNone(file.Problem().c_str());
+    return StatusOfFileError(error);
+}
+
+// Writes `bytes` in place of the file at `path`, whole or not at all.
+Status WriteReplacing(const char16_t* path, const Output& bytes) {
+    ReplacingFile file;
+    FileError error = file.BeginSystemPath(Utf16ToUtf8(path));
+    if (error == FileError::None)
+        error = file.Write(bytes.data(), bytes.size());
+    if (error == FileError::None)
+        error = file.Commit();
+    return Written(error, file);
 }
 
 }  // namespace
@@ -201,10 +195,11 @@ Status LoadImageFromFile(const char16_t* path, Image** image) {
     if (!path || !image)
         return kInvalidParameter;
     *image = nullptr;
+    ClearFailureReason();
     if (!Started())
         return kNotInitialized;
     std::vector<uint8_t> data;
-    Status status = ReadWholeFile(WideToUtf8(path), data);
+    Status status = ReadWholeFile(Utf16ToUtf8(path), data);
     if (status != kOk)
         return status;
     return Decode({data.data(), data.size()}, image);
@@ -214,6 +209,7 @@ Status LoadImageFromStream(PlatformStream* stream, Image** image) {
     if (!stream || !stream->methods || !image)
         return kInvalidParameter;
     *image = nullptr;
+    ClearFailureReason();
     if (!Started())
         return kNotInitialized;
     std::vector<uint8_t> data;
@@ -221,7 +217,12 @@ Status LoadImageFromStream(PlatformStream* stream, Image** image) {
     for (;;) {
         uint32_t got = 0;
         if (stream->methods->read(stream, chunk, sizeof chunk, &got) != kStreamOk) {
+            SetFailureReason("the stream could not be read");
             return kWin32Error;
+        }
+        if (data.size() + got > kLargestFile) {
+            SetFailureReason("the stream holds more than any picture this program reads");
+            return kOutOfMemory;
         }
         data.insert(data.end(), chunk, chunk + got);
         if (got < sizeof chunk)
@@ -234,24 +235,35 @@ Status SaveImageToFile(const Image* image, const char16_t* path, const ClassId* 
                        const EncoderParameters* parameters) {
     if (!image || !path || !*path)
         return kInvalidParameter;
+    ClearFailureReason();
     if (!Started())
         return kNotInitialized;
     if (encoder && *encoder == kTiffEncoder) {
-        return WriteReplacing(WideToUtf8(path),
-                              [&](int fd) { return EncodeTiffToFile(*image, fd); });
+        // Straight to the stage: a TIFF is as large as the raster, and going
+        // through memory would cost a second copy of the picture.
+        ReplacingFile file;
+        FileError error = file.BeginSystemPath(Utf16ToUtf8(path));
+        if (error == FileError::None && !EncodeTiffToFile(*image, file.Descriptor())) {
+            SetFailureReasonIfNone("the picture could not be encoded");
+            file.Abandon();
+            return kGenericError;
+        }
+        if (error == FileError::None)
+            error = file.Commit();
+        return Written(error, file);
     }
     Output out;
     Status status = Encode(image, encoder, parameters, out);
     if (status != kOk)
         return status;
-    return WriteReplacing(WideToUtf8(path),
-                          [&](int fd) { return WriteAll(fd, out.data(), out.size()); });
+    return WriteReplacing(path, out);
 }
 
 Status SaveImageToStream(const Image* image, PlatformStream* stream, const ClassId* encoder,
                          const EncoderParameters* parameters) {
     if (!image || !stream || !stream->methods)
         return kInvalidParameter;
+    ClearFailureReason();
     if (!Started())
         return kNotInitialized;
     Output out;
@@ -263,6 +275,7 @@ Status SaveImageToStream(const Image* image, PlatformStream* stream, const Class
         uint32_t done = 0;
         if (stream->methods->write(stream, out.data() + at, count, &done) != kStreamOk ||
             done == 0) {
+            SetFailureReason("the stream could not be written");
             return kWin32Error;
         }
         at += done;

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/imaging/image.h"
 #include "platform/kernel/stream_interface.h"
@@ -54,6 +55,14 @@ static_assert(sizeof(EncoderParameter) == 32);
 static_assert(offsetof(EncoderParameters, parameter) == 8);
 
 Status Startup(uintptr_t* token);
+
+// Why the calling thread's last load or save failed (UTF-8), beside the
+// status it answered; empty after a success. The application reads it
+// through the exported routine GdipGetLastFailureText.
+const std::string& LastFailureReason();
+
+// The memory budget of the images alive at once (memory_budget.h).
+void SetMemoryBudget(uint64_t bytes);
 void Shutdown(uintptr_t token);
 
 Status LoadImageFromFile(const char16_t* path, Image** image);

@@ -1,54 +1,30 @@
-// JPEG through libjpeg-turbo. Library errors jump back here; the warnings
-// that mean the data ran out or broke off mid-segment fail the load too,
-// where the library alone would pad the picture with grey.
-#include <csetjmp>
-#include <cstdio>  // jpeglib.h needs FILE declared first
+// JPEG through libjpeg-turbo, with the shared error policy
+// (platform/base/jpeg_error_trap.h): library errors jump back here keeping
+// libjpeg's message, and the warnings that mean the data ran out or broke
+// off fail the load too, where the library alone would pad the picture with
+// grey. The declared size is checked before the decoder starts, and the
+// decoder's own memory is capped.
 #include <cstdlib>
 
-#include <jerror.h>
-#include <jpeglib.h>
-
+#include "platform/base/jpeg_error_trap.h"
 #include "platform/imaging/codecs.h"
+#include "platform/imaging/failure_reason.h"
 
 namespace platform::imaging {
 namespace {
 
-struct ErrorTrap {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-    bool dataBroken = false;
-};
-
-[[noreturn]] void OnError(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<ErrorTrap*>(info->err)->jump, 1);
-}
-
-void OnMessage(j_common_ptr info, int level) {
-    auto* trap = reinterpret_cast<ErrorTrap*>(info->err);
-    if (level < 0) {
-        int code = trap->manager.msg_code;
-        if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)
-            trap->dataBroken = true;
-    }
-}
-
-void Silent(j_common_ptr) {}
-
-void InstallTrap(ErrorTrap& trap) {
-    jpeg_std_error(&trap.manager);
-    trap.manager.error_exit = OnError;
-    trap.manager.emit_message = OnMessage;
-    trap.manager.output_message = Silent;
-}
-
 // The decode runs in a function of its own with nothing that has a
 // destructor, so the long jump skips no C++ clean-up.
-Image* DecodeInto(jpeg_decompress_struct& info, ErrorTrap& trap, Bytes file,
-                  std::unique_ptr<Image>& result, std::vector<uint8_t>& line) {
+Image* DecodeInto(jpeg_decompress_struct& info, JpegErrorTrap& trap, Bytes file,
+                  std::unique_ptr<Image>& result, std::vector<uint8_t>& line,
+                  std::string& problem) {
     if (setjmp(trap.jump))
         return nullptr;
     jpeg_mem_src(&info, file.data, static_cast<unsigned long>(file.size));
     if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK)
+        return nullptr;
+    problem = JpegSizeProblem(info, file.size);
+    if (!problem.empty())
         return nullptr;
     info.out_color_space = JCS_EXT_BGR;  // grey and CMYK come out as colour too
     if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
@@ -56,8 +32,10 @@ Image* DecodeInto(jpeg_decompress_struct& info, ErrorTrap& trap, Bytes file,
     }
     jpeg_start_decompress(&info);
     result = Image::Create(info.output_width, info.output_height, PixelLayout::Bgr24);
-    if (!result)
+    if (!result) {
+        problem = kNoMemoryForPixels;
         return nullptr;
+    }
     if (info.out_color_space == JCS_CMYK) {
         // Adobe writes CMYK inverted; this is what every viewer assumes.
         line.resize(size_t(info.output_width) * 4);
@@ -65,6 +43,10 @@ Image* DecodeInto(jpeg_decompress_struct& info, ErrorTrap& trap, Bytes file,
             uint8_t* out = result->row(info.output_scanline);
             JSAMPROW rows[1] = {line.data()};
             jpeg_read_scanlines(&info, rows, 1);
+            // Missing data stops the decode at once: a few bytes can declare
+            // millions of rows that libjpeg would pad out one by one.
+            if (trap.damaged)
+                return nullptr;
             for (uint32_t x = 0; x < info.output_width; ++x) {
                 unsigned k = line[x * 4 + 3];
                 out[x * 3 + 0] = uint8_t(line[x * 4 + 2] * k / 255);
@@ -80,13 +62,15 @@ Image* DecodeInto(jpeg_decompress_struct& info, ErrorTrap& trap, Bytes file,
                 rows[n] = result->row(info.output_scanline + n);
             }
             jpeg_read_scanlines(&info, rows, n);
+            if (trap.damaged)
+                return nullptr;
         }
     }
     jpeg_finish_decompress(&info);
-    return trap.dataBroken ? nullptr : result.get();
+    return trap.damaged ? nullptr : result.get();
 }
 
-bool EncodeInto(jpeg_compress_struct& info, ErrorTrap& trap, const Image& image, int quality,
+bool EncodeInto(jpeg_compress_struct& info, JpegErrorTrap& trap, const Image& image, int quality,
                 unsigned char** buffer, unsigned long* size) {
     if (setjmp(trap.jump))
         return false;
@@ -114,24 +98,27 @@ bool EncodeInto(jpeg_compress_struct& info, ErrorTrap& trap, const Image& image,
 
 std::unique_ptr<Image> DecodeJpeg(Bytes file) {
     jpeg_decompress_struct info;
-    ErrorTrap trap;
-    InstallTrap(trap);
-    info.err = &trap.manager;
+    JpegErrorTrap trap;
+    info.err = InstallJpegErrorTrap(trap);
     jpeg_create_decompress(&info);
+    LimitJpegDecoder(info);
     std::unique_ptr<Image> result;
     std::vector<uint8_t> cmykLine;
-    Image* decoded = DecodeInto(info, trap, file, result, cmykLine);
+    std::string problem;
+    Image* decoded = DecodeInto(info, trap, file, result, cmykLine, problem);
     jpeg_destroy_decompress(&info);
-    if (!decoded)
-        return nullptr;
+    if (!decoded) {
+        if (!problem.empty())
+            return Refuse(problem);
+        return Refuse(JpegProblem(trap, "the JPEG data is damaged"));
+    }
     return result;
 }
 
 bool EncodeJpeg(const Image& image, int quality, Output& out) {
     jpeg_compress_struct info;
-    ErrorTrap trap;
-    InstallTrap(trap);
-    info.err = &trap.manager;
+    JpegErrorTrap trap;
+    info.err = InstallJpegErrorTrap(trap);
     jpeg_create_compress(&info);
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
@@ -139,6 +126,8 @@ bool EncodeJpeg(const Image& image, int quality, Output& out) {
     jpeg_destroy_compress(&info);
     if (ok)
         out.insert(out.end(), buffer, buffer + size);
+    else
+        SetFailureReason(JpegProblem(trap, "the JPEG encoder failed"));
     std::free(buffer);
     return ok;
 }

@@ -1,11 +1,13 @@
 // PNG of every bit depth and colour type through libpng, normalised to
 // 8-bit BGR, or BGRA when the file has alpha or a transparent colour.
-#include <png.h>
-
+// Errors go through the shared trap (platform/base/png_error_trap.h), which
+// keeps libpng's message.
 #include <cstring>
 #include <vector>
 
+#include "platform/base/png_error_trap.h"
 #include "platform/imaging/codecs.h"
+#include "platform/imaging/failure_reason.h"
 
 namespace platform::imaging {
 namespace {
@@ -18,23 +20,21 @@ struct Reader {
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
     auto* reader = static_cast<Reader*>(png_get_io_ptr(png));
     if (count > reader->file.size - reader->at)
-        png_error(png, "truncated");
+        png_error(png, "the PNG data ends early");
     std::memcpy(out, reader->file.data + reader->at, count);
     reader->at += count;
 }
 
-[[noreturn]] void OnError(png_structp png, png_const_charp) {
-    png_longjmp(png, 1);
-}
-void OnWarning(png_structp, png_const_charp) {}
-
 // Nothing with a destructor lives in this frame, so the long jump is safe.
 Image* DecodeInto(png_structp png, png_infop info, Reader& reader, std::unique_ptr<Image>& result,
-                  std::vector<png_bytep>& rows) {
+                  std::vector<png_bytep>& rows, std::string& problem) {
     if (setjmp(png_jmpbuf(png)))
         return nullptr;
     png_set_read_fn(png, &reader, ReadFromMemory);
     png_read_info(png, info);
+    problem = PngSizeProblem(png, info, reader.file.size);
+    if (!problem.empty())
+        return nullptr;
     png_uint_32 width = png_get_image_width(png, info);
     png_uint_32 height = png_get_image_height(png, info);
     int colourType = png_get_color_type(png, info);
@@ -47,12 +47,16 @@ Image* DecodeInto(png_structp png, png_infop info, Reader& reader, std::unique_p
     png_set_bgr(png);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    if (png_get_rowbytes(png, info) != size_t(width) * (alpha ? 4 : 3))
+    if (png_get_rowbytes(png, info) != size_t(width) * (alpha ? 4 : 3)) {
+        problem = "an unexpected PNG row layout";
         return nullptr;
+    }
 
     result = Image::Create(width, height, alpha ? PixelLayout::Bgra32 : PixelLayout::Bgr24);
-    if (!result)
+    if (!result) {
+        problem = kNoMemoryForPixels;
         return nullptr;
+    }
     rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y)
         rows[y] = result->row(y);
@@ -64,22 +68,23 @@ Image* DecodeInto(png_structp png, png_infop info, Reader& reader, std::unique_p
 }  // namespace
 
 std::unique_ptr<Image> DecodePng(Bytes file) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+    PngErrorTrap trap;
+    png_structp png = CreatePngReader(trap);
     if (!png)
-        return nullptr;
+        return Refuse(kNoMemoryForPixels);
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
-        return nullptr;
+        return Refuse(kNoMemoryForPixels);
     }
-    png_set_user_limits(png, 1u << 16, 1u << 16);
     Reader reader{file};
     std::unique_ptr<Image> result;
     std::vector<png_bytep> rows;
-    Image* decoded = DecodeInto(png, info, reader, result, rows);
+    std::string problem;
+    Image* decoded = DecodeInto(png, info, reader, result, rows, problem);
     png_destroy_read_struct(&png, &info, nullptr);
     if (!decoded)
-        return nullptr;
+        return Refuse(!problem.empty() ? problem : PngProblem(trap, "the PNG data is damaged"));
     return result;
 }
 

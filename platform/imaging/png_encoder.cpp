@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/base/byte_order.h"
 #include "platform/imaging/codecs.h"
+#include "platform/imaging/failure_reason.h"
 
 namespace platform::imaging {
 namespace {
@@ -17,7 +19,8 @@ namespace {
 constexpr int kDeflateLevel = 6;
 
 void PutWord(Output& out, uint32_t v) {
-    uint8_t b[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+    uint8_t b[4];
+    WriteBe32(b, v);
     out.insert(out.end(), b, b + 4);
 }
 
@@ -158,8 +161,10 @@ bool EncodePng(const Image& image, Output& out) {
     // Two rows, each behind bpp zero bytes; the first "prior" row is zero.
     const size_t padded = length + bpp;
     std::unique_ptr<uint8_t, FreeDeleter> work(static_cast<uint8_t*>(std::calloc(2, padded)));
-    if (!filtered || !work)
+    if (!filtered || !work) {
+        SetFailureReason("not enough memory to encode the PNG");
         return false;
+    }
     uint8_t* prior = work.get() + bpp;
     uint8_t* current = prior + padded;
     for (uint32_t y = 0; y < image.height(); ++y) {
@@ -171,17 +176,17 @@ bool EncodePng(const Image& image, Output& out) {
     // The image data goes in one IDAT chunk, compressed straight into its
     // place in the output: no second copy of the compressed picture.
     libdeflate_compressor* compressor = libdeflate_alloc_compressor(kDeflateLevel);
-    if (!compressor)
+    if (!compressor) {
+        SetFailureReason("not enough memory to encode the PNG");
         return false;
+    }
     const size_t bound = libdeflate_zlib_compress_bound(compressor, filteredSize);
     static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     const size_t start = out.size();
     out.insert(out.end(), kSignature, kSignature + 8);
     uint8_t header[13] = {};
-    for (int i = 0; i < 4; ++i) {
-        header[i] = uint8_t(image.width() >> (24 - 8 * i));
-        header[4 + i] = uint8_t(image.height() >> (24 - 8 * i));
-    }
+    WriteBe32(header, image.width());
+    WriteBe32(header + 4, image.height());
     header[8] = 8;              // bit depth
     header[9] = alpha ? 6 : 2;  // RGBA or RGB
     PutChunk(out, "IHDR", header, sizeof header);
@@ -193,11 +198,11 @@ bool EncodePng(const Image& image, Output& out) {
     filtered.reset();
     if (compressedSize == 0 || compressedSize > 0x7FFFFFFF) {
         out.resize(start);
+        SetFailureReason("the compressed picture is too large for one PNG chunk");
         return false;
     }
     out.resize(idat + 8 + compressedSize);
-    for (int i = 0; i < 4; ++i)
-        out[idat + i] = uint8_t(compressedSize >> (24 - 8 * i));
+    WriteBe32(&out[idat], uint32_t(compressedSize));
     std::memcpy(&out[idat + 4], "IDAT", 4);
     PutWord(out, libdeflate_crc32(0, out.data() + idat + 4, 4 + compressedSize));
     PutChunk(out, "IEND", nullptr, 0);

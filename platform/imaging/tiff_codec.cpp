@@ -8,9 +8,12 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
+#include "platform/base/picture_limits.h"
 #include "platform/imaging/codecs.h"
+#include "platform/imaging/failure_reason.h"
 
 namespace platform::imaging {
 namespace {
@@ -70,20 +73,69 @@ int MapProc(thandle_t, void**, toff_t*) {
 }
 void UnmapProc(thandle_t, void*, toff_t) {}
 
-int QuietHandler(TIFF*, void*, const char*, const char*, va_list) {
+// libtiff's first error message of one open file, kept as the reason.
+struct TiffMessages {
+    char first[256] = {};
+};
+
+int KeepError(TIFF*, void* data, const char* module, const char* format, va_list arguments) {
+    auto* messages = static_cast<TiffMessages*>(data);
+    if (messages && messages->first[0] == 0) {
+        char text[200];
+        std::vsnprintf(text, sizeof text, format, arguments);
+        std::snprintf(messages->first, sizeof messages->first, "%s: %s", module ? module : "TIFF",
+                      text);
+    }
     return 1;
 }
 
-TIFF* Open(MemoryFile& file, const char* mode) {
+int Quiet(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
+
+// Options of every open: errors kept in `messages`, warnings dropped, and
+// no single allocation of libtiff beyond the shared codec limit.
+TIFFOpenOptions* OpenOptions(TiffMessages* messages) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options)
         return nullptr;
-    TIFFOpenOptionsSetErrorHandlerExtR(options, QuietHandler, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, QuietHandler, nullptr);
+    TIFFOpenOptionsSetErrorHandlerExtR(options, KeepError, messages);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, Quiet, nullptr);
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxCodecMemory);
+    return options;
+}
+
+TIFF* Open(MemoryFile& file, const char* mode, TiffMessages* messages) {
+    TIFFOpenOptions* options = OpenOptions(messages);
+    if (!options)
+        return nullptr;
     TIFF* tiff = TIFFClientOpenExt("memory", mode, &file, ReadProc, WriteProc, SeekProc, CloseProc,
                                    SizeProc, MapProc, UnmapProc, options);
     TIFFOpenOptionsFree(options);
     return tiff;
+}
+
+PictureCoding CodingOf(TIFF* tiff) {
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    switch (compression) {
+        case COMPRESSION_NONE:
+            return PictureCoding::Uncompressed;
+        case COMPRESSION_CCITTRLE:
+        case COMPRESSION_CCITTFAX3:
+        case COMPRESSION_CCITTFAX4:
+        case COMPRESSION_CCITTRLEW:
+            return PictureCoding::Fax;
+        case COMPRESSION_LZW:
+            return PictureCoding::TiffLzw;
+        case COMPRESSION_JPEG:
+        case COMPRESSION_OJPEG:
+            return PictureCoding::Jpeg;
+        case COMPRESSION_PACKBITS:
+            return PictureCoding::BmpRunLength;
+        default:
+            return PictureCoding::Deflate;
+    }
 }
 
 bool HasAlpha(TIFF* tiff) {
@@ -134,10 +186,10 @@ std::unique_ptr<Image> DecodePlainStrips(TIFF* tiff, uint32_t width, uint32_t he
 std::unique_ptr<Image> DecodeOpened(TIFF* tiff) {
     char message[1024] = {};
     if (!TIFFRGBAImageOK(tiff, message))
-        return nullptr;
+        return Refuse(message);
     TIFFRGBAImage reader;
     if (!TIFFRGBAImageBegin(&reader, tiff, /*stop on error*/ 1, message))
-        return nullptr;
+        return Refuse(message);
     uint32_t width = reader.width, height = reader.height;
     bool alpha = HasAlpha(tiff);
     auto image = Image::Create(width, height, PixelLayout::Bgra32);
@@ -188,19 +240,27 @@ std::unique_ptr<Image> DecodeTiff(Bytes bytes) {
     MemoryFile file;
     file.input = bytes.data;
     file.inputSize = bytes.size;
-    TIFF* tiff = Open(file, "rm");
+    TiffMessages messages;
+    TIFF* tiff = Open(file, "rm", &messages);
     if (!tiff)
-        return nullptr;
+        return Refuse(messages.first[0] ? messages.first : "the TIFF header is damaged");
     uint32_t width = 0, height = 0;
     TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
     std::unique_ptr<Image> image;
-    if (width > 0 && height > 0 && uint64_t(width) * height <= kMaxPixels) {
+    std::string problem = PictureSizeProblem(width, height, bytes.size, CodingOf(tiff));
+    if (problem.empty()) {
         image = DecodePlainStrips(tiff, width, height);
         if (!image)
             image = DecodeOpened(tiff);
+        if (!image && !FailureReason().empty())
+            problem = FailureReason();
+        else if (!image)
+            problem = messages.first[0] ? messages.first : "the TIFF data is damaged";
     }
     TIFFClose(tiff);
+    if (!image)
+        return Refuse(problem);
     return image;
 }
 
@@ -255,11 +315,13 @@ bool EncodeTiff(const Image& image, Output& out) {
     out.reserve(size_t(image.width()) * image.bytesPerPixel() * image.height() + 65536);
     MemoryFile file;
     file.output = &out;
-    TIFF* tiff = Open(file, "wm");
-    if (!tiff)
-        return false;
-    bool ok = WriteStrips(tiff, image);
-    TIFFClose(tiff);
+    TiffMessages messages;
+    TIFF* tiff = Open(file, "wm", &messages);
+    bool ok = tiff && WriteStrips(tiff, image);
+    if (tiff)
+        TIFFClose(tiff);
+    if (!ok)
+        SetFailureReason(messages.first[0] ? messages.first : "the TIFF encoder failed");
     return ok;
 }
 
@@ -269,21 +331,21 @@ bool EncodeTiffToFile(const Image& image, int fd) {
     int own = dup(fd);  // closing the TIFF closes its descriptor
     if (own < 0)
         return false;
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    if (!options) {
+    TiffMessages messages;
+    TIFFOpenOptions* options = OpenOptions(&messages);
+    TIFF* tiff = options ? TIFFFdOpenExt(own, "file", "wm", options) : nullptr;
+    if (options)
+        TIFFOpenOptionsFree(options);
+    if (!tiff)
         close(own);
-        return false;
-    }
-    TIFFOpenOptionsSetErrorHandlerExtR(options, QuietHandler, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, QuietHandler, nullptr);
-    TIFF* tiff = TIFFFdOpenExt(own, "file", "wm", options);
-    TIFFOpenOptionsFree(options);
-    if (!tiff) {
-        close(own);
-        return false;
-    }
-    bool ok = WriteStrips(tiff, image);
-    TIFFClose(tiff);
+    bool ok = tiff && WriteStrips(tiff, image);
+    // Closing writes the directory; libtiff reports a failure there through
+    // the error handler only.
+    if (tiff)
+        TIFFClose(tiff);
+    ok = ok && messages.first[0] == 0;
+    if (!ok)
+        SetFailureReason(messages.first[0] ? messages.first : "the TIFF encoder failed");
     return ok;
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "corelib/commands/core_library.h"
+#include "platform/base/byte_order.h"
 #include "runtime/notify.h"
 #include "runtime/properties/pointer_codes.h"
 #include "runtime/values.h"
@@ -11,12 +12,11 @@ namespace rt {
 namespace {
 
 uint32_t ReadWord(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return platform::ReadLe32(p);
 }
 
 void WriteWord(uint8_t* p, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(value >> (8 * i));
+    platform::WriteLe32(p, value);
 }
 
 PropertyValue BytesRecord(uint32_t low, uint32_t high) {

@@ -29,5 +29,15 @@ TEST(ExternalTable, EveryDeclaredRoutineIsExportedByItsLibrary) {
     EXPECT_EQ(libraries, (std::set<std::string>{kKernelLibrary, kImagingLibrary}));
 }
 
+TEST(ExternalTable, TheReasonRoutineFollowsTheFortyFourFirstOnes) {
+    const rt::ExternalDeclaration* table = ExternalRoutineTable();
+    ASSERT_EQ(kExternalRoutineCount, 45u);
+    EXPECT_STREQ(table[EXT_ARM_TIMER].routine, "SetWaitableTimer");  // number 43 stays
+    EXPECT_EQ(EXT_LAST_FAILURE_TEXT, 44u);
+    EXPECT_STREQ(table[EXT_LAST_FAILURE_TEXT].library, kImagingLibrary);
+    EXPECT_STREQ(table[EXT_LAST_FAILURE_TEXT].routine, "GdipGetLastFailureText");
+    EXPECT_EQ(table[EXT_LAST_FAILURE_TEXT].argumentCount, 2u);
+}
+
 }  // namespace
 }  // namespace app

@@ -52,6 +52,16 @@ Bytes BmpFile(uint32_t width, uint32_t height, const uint8_t bgra[4], bool withA
     return b;
 }
 
+// The 64 entries of a JPEG file's first quantisation table (DQT segment,
+// 8-bit precision); empty when there is none.
+Bytes FirstQuantisationTable(const Bytes& jpeg) {
+    for (size_t i = 2; i + 4 + 64 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDB && (jpeg[i + 4] >> 4) == 0)
+            return Bytes(jpeg.begin() + long(i) + 5, jpeg.begin() + long(i) + 5 + 64);
+    }
+    return {};
+}
+
 rt::ByteBlock* Block(const Bytes& bytes) {
     auto* block = static_cast<rt::ByteBlock*>(rt::RtAlloc(8 + bytes.size()));
     block->dimensions = 1;
@@ -127,7 +137,11 @@ TEST_F(PictureTest, QualityIsClampedDefaultsToTheMaximumAndOnlyJpegTakesIt) {
     EXPECT_EQ(SaveBytes(2, rt::ArgRecord::Omitted()), best);
     Bytes worst = SaveBytes(2, rt::ArgRecord::Int(0));
     EXPECT_EQ(SaveBytes(2, rt::ArgRecord::Int(-5)), worst);
-    EXPECT_NE(worst, best);
+    // The quality reached the encoder: its first quantisation table is all
+    // ones at the best quality and all 255 (the baseline maximum) at the
+    // worst.
+    EXPECT_EQ(FirstQuantisationTable(best), Bytes(64, 1));
+    EXPECT_EQ(FirstQuantisationTable(worst), Bytes(64, 255));
     EXPECT_EQ(SaveBytes(4, rt::ArgRecord::Int(10)), SaveBytes(4, rt::ArgRecord::Int(100)));
 }
 
@@ -207,6 +221,40 @@ TEST_F(PictureTest, ACopyOwnsItsPictureAndFileNamesMayBeAnyText) {
     ASSERT_TRUE(SaveFile(named, 5));
     EXPECT_TRUE(fs::exists(named));
     EXPECT_TRUE(LoadFile(named.string()));
+}
+
+}  // namespace
+}  // namespace app
+
+namespace app {
+namespace {
+
+std::string Reason() {
+    rt::Text text = FailureReason();
+    std::string reason = text;
+    rt::RtFree(text);
+    return reason;
+}
+
+TEST_F(PictureTest, AFailedEncodingGivesNoBytesAndTheLibrarysReason) {
+    // 65501 pixels wide: more than JPEG can hold, well within the limits.
+    ASSERT_TRUE(LoadBytes(BmpFile(65501, 1, kOpaque, false)));
+    EXPECT_EQ(SaveBytes(2, rt::ArgRecord::Int(90)), Bytes{});
+    EXPECT_EQ(Reason(), "Maximum supported image dimension is 65500 pixels");
+    EXPECT_FALSE(SaveBytes(5, rt::ArgRecord::Omitted()).empty());  // PNG takes it
+    EXPECT_EQ(Reason(), "");
+}
+
+TEST_F(PictureTest, FailedLoadsAndSavesKeepTheirReasons) {
+    const fs::path broken = folder_ / "broken.png";
+    std::ofstream(broken, std::ios::binary) << "\x89PNG\r\n\x1a\n";
+    EXPECT_FALSE(LoadFile(broken.string()));
+    EXPECT_EQ(Reason(), "the PNG data ends early");
+    ASSERT_TRUE(LoadBytes(BmpFile(4, 4, kOpaque, false)));
+    EXPECT_FALSE(SaveFile(folder_ / "missing" / "out.png", 5));
+    EXPECT_EQ(Reason(), "cannot create a file in " + (folder_ / "missing/").string() +
+                            ": No such file or directory");
+    EXPECT_EQ(fs::directory_iterator(folder_)->path(), broken);  // nothing else was made
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // Progress bar clamping and the up-down control with its buddy.
+#include <vector>
+
 #include "tests/controls/control_test_support.h"
 
 using namespace ctltest;
@@ -28,17 +30,28 @@ TEST_F(ControlTest, ProgressPositionsAreHeldInsideTheRange) {
     EXPECT_EQ(SendMessage(bar, PBM_GETPOS, 0, 0), 10);
 }
 
-TEST_F(ControlTest, ProgressBarFillShowsThePosition) {
+// The fill ends at the pixel the position gives: inside the one-pixel
+// frame of a 102-pixel bar, 50 of 100 fills columns 1 to 50 exactly.
+TEST_F(ControlTest, ProgressBarFillEndsWhereThePositionSays) {
+    constexpr uint32_t kFrame = 0xBCBCBC, kFill = 0x06B025, kEmpty = 0xE6E6E6;
     HWND bar = Make(kProgressClass, "", 0, 0, 0, 102, 10, 51);
-    SendMessage(bar, PBM_SETPOS, 50, 0);
-    UpdateWindow(parent_);
-    UpdateWindow(bar);
-    HBITMAP shot = CaptureWindow(bar);
-    PixelView pixels = BitmapPixels(shot);
-    uint32_t filled = pixels.Row(5)[20] & 0xFFFFFF;
-    uint32_t empty = pixels.Row(5)[80] & 0xFFFFFF;
-    DeleteObject(shot);
-    EXPECT_NE(filled, empty);
+    for (int position : {0, 50, 100}) {
+        SCOPED_TRACE(position);
+        SendMessage(bar, PBM_SETPOS, position, 0);
+        UpdateWindow(parent_);
+        UpdateWindow(bar);
+        HBITMAP shot = CaptureWindow(bar);
+        PixelView pixels = BitmapPixels(shot);
+        std::vector<uint32_t> row(pixels.Row(5), pixels.Row(5) + 102);
+        DeleteObject(shot);
+        for (uint32_t& pixel : row)
+            pixel &= 0xFFFFFF;
+        std::vector<uint32_t> expected(102, kEmpty);
+        expected.front() = expected.back() = kFrame;
+        for (int x = 1; x <= position; ++x)
+            expected[size_t(x)] = kFill;
+        EXPECT_EQ(row, expected);
+    }
 }
 
 class UpDownTest : public ControlTest {

@@ -50,13 +50,13 @@ protected:
         return first;
     }
 
-    corelib::BlobBlockHead Head(int32_t block) {
+    corelib::BlobBlock Head(int32_t block) {
         FILE* file = std::fopen(path_.c_str(), "rb");
         uint8_t raw[12] = {};
         std::fseek(file, block * 512L, SEEK_SET);
         EXPECT_EQ(std::fread(raw, 1, 12, file), 12u);
         std::fclose(file);
-        corelib::BlobBlockHead head;
+        corelib::BlobBlock head;
         head.Load(raw);
         return head;
     }
@@ -171,7 +171,7 @@ TEST_F(BlobFileTest, DamagedChainsAreRefusedNotFollowed) {
     // Point the last block back at the first: a loop.
     FILE* file = std::fopen(path_.c_str(), "r+b");
     uint8_t link[4];
-    corelib::StoreInt32(link, first);
+    corelib::WriteLeS32(link, first);
     std::fseek(file, (first + 2) * 512L + 4, SEEK_SET);
     std::fwrite(link, 1, 4, file);
     std::fclose(file);

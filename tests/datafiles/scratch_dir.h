@@ -19,6 +19,7 @@ public:
         std::filesystem::remove_all(path_, ignored);
     }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return path_; }
 
 private:
     std::string path_;

@@ -1,12 +1,14 @@
 // Two writers at once on one blob file and one index file: two processes
 // (fork) and two threads, each with its own file object, so the range locks
 // are what keeps them apart. Nothing written may be lost and both files
-// must check clean.
+// must check clean. And one index file object following another's growth
+// and shrinking of the file.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <set>
@@ -212,6 +214,66 @@ TEST_F(SharedWritersTest, TwoThreadsLoseNothing) {
     ExpectEverythingKept(results);
     // The writers did meet at a lock, so the test exercised the waiting.
     EXPECT_GT(corelib::LockRetryCount(), retriesBefore);
+}
+
+// One file object reads pages from a view of the file it mapped earlier;
+// another object grows the file far past that view, shrinks it and grows it
+// again between the first one's accesses. Each access must read the file as
+// it is then.
+TEST(SharedIndexTest, AnIndexReadsWhatAnotherObjectWroteAsTheFileGrowsAndShrinks) {
+    datafiles_test::ScratchDir dir;
+    const std::string path = dir.File("big-pages.idx");
+    corelib::IndexDescriptor layout = KeyLayout();
+    layout.pageSize = 65536;  // a few pages are a long file
+    layout.maxEntries = 3;
+    layout.splitPosition = 1;
+    ASSERT_EQ(corelib::IndexFile::Create(path, layout), 0);
+    corelib::IndexFile reader(layout), writer(layout);
+    ASSERT_EQ(reader.Open(path), 0);
+    ASSERT_EQ(writer.Open(path), 0);
+
+    std::set<std::pair<int32_t, int32_t>> expected;
+    auto insert = [&](corelib::IndexFile& index, int32_t key) {
+        ASSERT_EQ(index.Insert(reinterpret_cast<const uint8_t*>(&key), key + 7), 0);
+        expected.insert({key, key + 7});
+    };
+    auto expectContents = [&](const char* when) {
+        std::set<std::pair<int32_t, int32_t>> found;
+        corelib::IndexPosition position;
+        int32_t key = 0, record = 0;
+        for (int e = reader.First(position, reinterpret_cast<uint8_t*>(&key), record); e == 0;
+             e = reader.Next(position, reinterpret_cast<uint8_t*>(&key), record)) {
+            found.insert({key, record});
+        }
+        EXPECT_EQ(found, expected) << when;
+        for (const auto& [wanted, wantedRecord] : expected) {
+            ASSERT_EQ(reader.Search(reinterpret_cast<const uint8_t*>(&wanted), position,
+                                    reinterpret_cast<uint8_t*>(&key), record),
+                      0);
+            EXPECT_EQ(key, wanted) << when;
+            EXPECT_EQ(record, wantedRecord) << when;
+        }
+    };
+
+    insert(reader, 0);  // the reader's view now maps the short file
+    for (int32_t key = 1; key <= 60; ++key)
+        insert(writer, key);
+    const auto grown = std::filesystem::file_size(path);
+    ASSERT_GT(grown, 2u << 20);
+    expectContents("grown");
+
+    for (int32_t key = 60; key >= 5; --key) {
+        ASSERT_EQ(writer.Delete(reinterpret_cast<const uint8_t*>(&key), key + 7), 0);
+        expected.erase({key, key + 7});
+    }
+    ASSERT_LT(std::filesystem::file_size(path), grown / 2);
+    expectContents("shrunk");
+
+    for (int32_t key = 100; key <= 160; ++key)
+        insert(key % 2 ? writer : reader, key);
+    expectContents("grown again");
+    for (const std::string& problem : corelib::CheckIndexFile(path).problems)
+        ADD_FAILURE() << problem;
 }
 
 }  // namespace

@@ -65,6 +65,10 @@ void ImageconvTest::TearDown() {
     RemoveTree(root_);
 }
 
+std::vector<std::string> ImageconvTest::WorkEntries() const {
+    return ListDir(work_);
+}
+
 std::vector<std::string> ImageconvTest::TempEntries() const {
     return ListDir(temp_);
 }

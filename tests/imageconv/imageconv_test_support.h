@@ -22,6 +22,7 @@ protected:
 
     std::string Work(const std::string& name) const { return work_ + "/" + name; }
     std::vector<std::string> TempEntries() const;
+    std::vector<std::string> WorkEntries() const;
 
     std::string root_;
     std::string temp_;

@@ -129,6 +129,79 @@ TEST_F(ReadersTest, Pcx) {
     EXPECT_FALSE(reader.Probe(Work("two-planes.pcx").c_str(), &image, nullptr));
 }
 
+// A PCX file like `original` (its header, and its palette when it has one)
+// whose rows hold `bytesPerLine` bytes per plane, run-length coded byte by
+// byte from `samples` (`planes` bytes a pixel); the bytes beyond the width
+// are zero padding.
+std::vector<uint8_t> PaddedPcx(const std::vector<uint8_t>& original, const uint8_t* samples,
+                               int planes, int width, int height, int bytesPerLine) {
+    std::vector<uint8_t> file(original.begin(), original.begin() + 128);
+    file[66] = uint8_t(bytesPerLine), file[67] = uint8_t(bytesPerLine >> 8);
+    for (int y = 0; y < height; ++y) {
+        for (int plane = 0; plane < planes; ++plane) {
+            for (int x = 0; x < bytesPerLine; ++x) {
+                const uint8_t value =
+                    x < width ? samples[(size_t(y) * width + x) * planes + plane] : 0;
+                if (value >= 0xC0)
+                    file.push_back(0xC1);  // a run of one
+                file.push_back(value);
+            }
+        }
+    }
+    if (planes == 1)  // the palette marker and the 256 colours
+        file.insert(file.end(), original.end() - 769, original.end());
+    return file;
+}
+
+// The real PCX layout, not a row rule of width bytes: every plane's row is
+// decoded to bytes-per-line, which writers may pad beyond the width (the
+// format asks for an even count), so that the padding of one plane is never
+// taken for the next plane's pixels. ImageMagick's 37-pixel-wide file, with
+// 37 bytes a line, and the same picture with rows padded to 38 both decode
+// exactly as ImageMagick reads them; 24-bit single-plane files and rows
+// shorter than the width are declined.
+TEST_F(ReadersTest, OddWidthPcxKeepsEachPlanesPadding) {
+    PcxReader reader;
+    const std::string path = Make({"odd.pcx", "-type TrueColor", 0});
+    const std::vector<uint8_t> bytes = ReadAll(path);
+    ASSERT_EQ(bytes[65], 3);                     // three planes
+    ASSERT_EQ(bytes[66] | bytes[67] << 8, 37);  // bytes per line: the odd width
+    ExpectDecodes(reader, path, 0, kExact);
+
+    int width = 0, height = 0;
+    const std::vector<uint8_t> rgb = MagickRgb(path, &width, &height);
+    ASSERT_EQ(width, 37);
+    WriteAll(Work("padded.pcx"), PaddedPcx(bytes, rgb.data(), 3, width, height, 38));
+    ExpectDecodes(reader, Work("padded.pcx"), 0, kExact);
+    RasterImage image;
+    ASSERT_TRUE(reader.Probe(Work("padded.pcx").c_str(), &image, nullptr));
+    ASSERT_TRUE(reader.Decode());
+    EXPECT_EQ(ImageRgb(image), rgb);
+
+    // The same for 8-bit palette files, whose rows the row rule would cut
+    // at the width, one byte short of where the next row starts.
+    const std::string palette = Make({"odd-palette.pcx", "-type Palette", 0});
+    const std::vector<uint8_t> paletteBytes = ReadAll(palette);
+    ASSERT_TRUE(reader.Probe(palette.c_str(), &image, nullptr));
+    ASSERT_TRUE(reader.Decode());
+    const std::vector<uint8_t> paletteRgb = ImageRgb(image);
+    WriteAll(Work("padded-palette.pcx"),
+             PaddedPcx(paletteBytes, image.pixels(), 1, width, height, 38));
+    ExpectDecodes(reader, Work("padded-palette.pcx"), 0, kExact);
+    ASSERT_TRUE(reader.Probe(Work("padded-palette.pcx").c_str(), &image, nullptr));
+    ASSERT_TRUE(reader.Decode());
+    EXPECT_EQ(ImageRgb(image), paletteRgb);
+
+    std::vector<uint8_t> single = bytes;
+    single[3] = 24, single[65] = 1;
+    WriteAll(Work("single-plane.pcx"), single);
+    EXPECT_FALSE(reader.Probe(Work("single-plane.pcx").c_str(), &image, nullptr));
+    std::vector<uint8_t> narrow = bytes;
+    narrow[66] = 36, narrow[67] = 0;
+    WriteAll(Work("narrow.pcx"), narrow);
+    EXPECT_FALSE(reader.Probe(Work("narrow.pcx").c_str(), &image, nullptr));
+}
+
 TEST_F(ReadersTest, Tiff) {
     TiffReader reader;
     Check(reader,

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "platform/imaging/codecs.h"
+#include "platform/imaging/failure_reason.h"
 #include "platform/imaging/imaging.h"
 #include "reference_files.h"
 
@@ -75,10 +76,15 @@ TEST(BadInput, DamagedBytesNeverCrash) {
                 damaged[random() % damaged.size()] = uint8_t(random());
             }
             // Loading may succeed (a flipped colour byte is still a picture) but
-            // must stay inside the buffer and hand back a whole image.
+            // must stay inside the buffer and hand back a whole image; a
+            // failure always says why.
+            ClearFailureReason();
             auto image = DecodeAny({damaged.data(), damaged.size()});
             if (image) {
                 EXPECT_GT(image->width() * image->height(), 0u);
+                EXPECT_EQ(FailureReason(), "") << sample.name;
+            } else {
+                EXPECT_NE(FailureReason(), "") << sample.name;
             }
         }
     }
@@ -92,7 +98,11 @@ TEST(BadInput, HeadersAskingForHugePicturesAreRefusedBeforeAllocating) {
     std::memcpy(&bmp[18], &side, 4);
     std::memcpy(&bmp[22], &side, 4);
     bmp[26] = 1, bmp[28] = 24;
+    ClearFailureReason();
     EXPECT_FALSE(DecodeAny({bmp.data(), bmp.size()}));
+    EXPECT_EQ(FailureReason(),
+              "the picture declares 100000 x 100000 pixels, wider or taller "
+              "than 65535");
 }
 
 TEST(BadInput, FailedLoadsThroughTheInterfaceLeaveNoImage) {
@@ -106,6 +116,7 @@ TEST(BadInput, FailedLoadsThroughTheInterfaceLeaveNoImage) {
     Image* image = reinterpret_cast<Image*>(1);
     EXPECT_EQ(LoadImageFromFile(wide.c_str(), &image), kUnknownImageFormat);
     EXPECT_EQ(image, nullptr);
+    EXPECT_EQ(LastFailureReason(), "Premature end of JPEG file");
     Shutdown(token);
 }
 

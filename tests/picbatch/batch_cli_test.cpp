@@ -110,14 +110,66 @@ TEST_F(PicbatchTest, DamagedFilesAreReportedAndLeaveNothingBehind) {
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.out.find("1 of 4 files done, "), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("3 failed"), std::string::npos) << run.out;
-    for (const char* bad : {"cut.jpg", "empty.png", "noise.bmp"}) {
-        EXPECT_NE(run.out.find(folder + "/" + bad + ": not a picture this program can read"),
-                  std::string::npos)
-            << bad << "\n"
-            << run.out;
+    // Each line keeps the imaging platform's own reason after the words.
+    for (const char* line : {"cut.jpg: not a picture this program can read (Premature end of "
+                             "JPEG file)\n",
+                             "empty.png: not a picture this program can read (the file is "
+                             "empty)\n",
+                             "noise.bmp: not a picture this program can read (the file is in "
+                             "no picture format this program reads)\n"}) {
+        EXPECT_NE(run.out.find("\n" + folder + "/" + line), std::string::npos) << line << run.out;
     }
     EXPECT_EQ(Entries(folder + "/png"), std::vector<std::string>{"good.png"});
     EXPECT_EQ(ReadFile(folder + "/cut.jpg"), cutBefore);  // sources are never changed
+}
+
+// Headers that declare pictures far larger than their bytes can hold are
+// refused at once with the reason, and the good picture beside them
+// converts: six such files can no longer exhaust the machine.
+TEST_F(PicbatchTest, HostileSizesAreRefusedWithTheirReason) {
+    std::string folder = Folder("hostile");
+    ASSERT_TRUE(Magick("-size 12x8 xc:teal " + Quote(folder + "/good.png")));
+    // A GIF of 35 bytes whose screen is 16384 by 16384.
+    WriteBytes(folder + "/screen.gif",
+               std::string("GIF89a\x00\x40\x00\x40\x80\x00\x00\x00\x00\x00\xff\xff\xff"
+                           "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x4c\x01\x00"
+                           "\x3b",
+                           35));
+    // A progressive JPEG whose frame declares 60000 by 60000.
+    ASSERT_TRUE(Magick("-size 16x16 plasma: -interlace JPEG " + Quote(folder + "/huge.jpg")));
+    std::string jpeg = ReadFile(folder + "/huge.jpg");
+    const size_t frame = jpeg.find("\xff\xc2");
+    ASSERT_NE(frame, std::string::npos);
+    jpeg.replace(frame + 5, 4, "\xea\x60\xea\x60");
+    WriteBytes(folder + "/huge.jpg", jpeg);
+
+    Outcome run = RunPicbatch({"--format", "png", "--folder", folder, "--no-open"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.out.find("\n" + folder +
+                           "/huge.jpg: not a picture this program can read (the picture "
+                           "declares 60000 x 60000 pixels, more than 268435456)\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("\n" + folder +
+                           "/screen.gif: not a picture this program can read (the picture "
+                           "declares 16384 x 16384 pixels, more than 35 bytes can hold)\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(Entries(folder + "/png"), std::vector<std::string>{"good.png"});
+}
+
+TEST_F(PicbatchTest, AnUnwritableDestinationSaysWhy) {
+    std::string folder = Folder("blocked");
+    ASSERT_TRUE(Magick("-size 6x6 xc:navy " + Quote(folder + "/a.png")));
+    WriteBytes(folder + "/tif", "a file where the output folder would go");
+    Outcome run = RunPicbatch({"--format", "tif", "--folder", folder, "--no-open"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(
+        run.out.find("\n" + folder + "/a.png: could not be written to " + folder +
+                     "/tif/a.tif (cannot create a file in " + folder + "/tif/: Not a directory)\n"),
+        std::string::npos)
+        << run.out;
+    EXPECT_EQ(Entries(folder), (std::vector<std::string>{"a.png", "tif"}));
 }
 
 TEST_F(PicbatchTest, AFolderWithoutPicturesStartsNoBatch) {

@@ -81,7 +81,7 @@ TEST_F(BindingOrderTest, DirectoriesAreTriedFirstProgramSecondThenTheBareName) {
     const ExternalDeclaration table[] = {{"libx.so", "Run", 0}};
     binding_.Declare(table, 1);
     binding_.SetSearchDirectories("/first/", "/second/");
-    EXPECT_EQ(binding_.Bind(0), 0u);
+    EXPECT_EQ(binding_.BindExternal(0), 0u);
     EXPECT_EQ(g_fake.opened, (std::vector<std::string>{"/first/libx.so", "/prog/libx.so",
                                                        "/second/libx.so", "libx.so"}));
     ASSERT_EQ(g_fake.reports.size(), 1u);
@@ -93,7 +93,7 @@ TEST_F(BindingOrderTest, EmptySearchDirectoriesLeaveProgramDirectoryThenBareName
     const ExternalDeclaration table[] = {{"libx.so", "Run", 0}};
     binding_.Declare(table, 1);
     g_fake.available["libx.so"] = {{"Run", 0x1234}};
-    EXPECT_EQ(binding_.Bind(0), 0x1234u);
+    EXPECT_EQ(binding_.BindExternal(0), 0x1234u);
     EXPECT_EQ(g_fake.opened, (std::vector<std::string>{"/prog/libx.so", "libx.so"}));
 }
 
@@ -101,8 +101,8 @@ TEST_F(BindingOrderTest, PathsAreLoadedOnceAsGiven) {
     const ExternalDeclaration table[] = {{"C:lib.so", "Run", 0}, {"/opt/lib.so", "Run", 0}};
     binding_.Declare(table, 2);
     binding_.SetSearchDirectories("/first/", "/second/");
-    binding_.Bind(0);
-    binding_.Bind(1);
+    binding_.BindExternal(0);
+    binding_.BindExternal(1);
     EXPECT_EQ(g_fake.opened, (std::vector<std::string>{"C:lib.so", "/opt/lib.so"}));
     EXPECT_EQ(g_fake.reports.size(), 2u);
 }
@@ -111,11 +111,11 @@ TEST_F(BindingOrderTest, BoundRoutineIsCachedAndReleasedOnceAtExit) {
     const ExternalDeclaration table[] = {{"/a.so", "Run", 0}, {"/a.so", "Stop", 0}};
     binding_.Declare(table, 2);
     g_fake.available["/a.so"] = {{"Run", 0x10}, {"Stop", 0x20}};
-    EXPECT_EQ(binding_.Bind(0), 0x10u);
-    EXPECT_EQ(binding_.Bind(1), 0x20u);
+    EXPECT_EQ(binding_.BindExternal(0), 0x10u);
+    EXPECT_EQ(binding_.BindExternal(1), 0x20u);
     size_t opens = g_fake.opened.size();
     int lookups = g_fake.lookups;
-    EXPECT_EQ(binding_.Bind(0), 0x10u);
+    EXPECT_EQ(binding_.BindExternal(0), 0x10u);
     EXPECT_EQ(g_fake.opened.size(), opens);
     EXPECT_EQ(g_fake.lookups, lookups);
     // Each binding holds its own load of the library.
@@ -131,12 +131,12 @@ TEST_F(BindingOrderTest, SystemLibrariesAreTriedInOrderSkippingMissingOnes) {
     g_fake.available["sys4.so"] = {{"Run", 0x40}};
     const ExternalDeclaration table[] = {{"", "Run", 0}, {nullptr, "Missing", 0}};
     binding_.Declare(table, 2);
-    EXPECT_EQ(binding_.Bind(0), 0x30u);
+    EXPECT_EQ(binding_.BindExternal(0), 0x30u);
     EXPECT_EQ(g_fake.opened, (std::vector<std::string>{"sys1.so", "sys2.so", "sys3.so"}));
     // The library that lacked the routine was let go at once.
     EXPECT_EQ(g_fake.closed, (std::vector<std::string>{"sys2.so"}));
 
-    EXPECT_EQ(binding_.Bind(1), 0u);
+    EXPECT_EQ(binding_.BindExternal(1), 0u);
     ASSERT_EQ(g_fake.reports.size(), 1u);
     EXPECT_NE(g_fake.reports[0].find("system libraries"), std::string::npos);
 }
@@ -149,16 +149,16 @@ TEST_F(BindingOrderTest, OneShotResolvesOnceUncachedAndIsClearedEvenOnFailure) {
     g_fake.opened.clear();
 
     binding_.SetOneShot(shot, "Special");
-    EXPECT_EQ(binding_.Bind(0), 0x88u);
+    EXPECT_EQ(binding_.BindExternal(0), 0x88u);
     EXPECT_FALSE(binding_.OneShotActive());
     EXPECT_EQ(binding_.CachedAddress(0), 0u);
 
     binding_.SetOneShot(shot, "");
-    EXPECT_EQ(binding_.Bind(0), 0x77u);
+    EXPECT_EQ(binding_.BindExternal(0), 0x77u);
     EXPECT_EQ(binding_.CachedAddress(0), 0u);
 
     binding_.SetOneShot(shot, "Absent");
-    EXPECT_EQ(binding_.Bind(0), 0u);
+    EXPECT_EQ(binding_.BindExternal(0), 0u);
     EXPECT_FALSE(binding_.OneShotActive());
     EXPECT_EQ(g_fake.reports.size(), 1u);
     EXPECT_TRUE(g_fake.opened.empty());
@@ -168,7 +168,7 @@ TEST_F(BindingOrderTest, OrdinalNamesGoThroughTheOrdinalLookUp) {
     const ExternalDeclaration table[] = {{"/a.so", "#65548", 0}};
     binding_.Declare(table, 1);
     g_fake.available["/a.so"] = {{"ordinal 12", 0x12}};
-    EXPECT_EQ(binding_.Bind(0), 0x12u);
+    EXPECT_EQ(binding_.BindExternal(0), 0x12u);
 }
 
 // Real libraries, built beside this test program.
@@ -215,11 +215,11 @@ TEST_F(RealLibraryTest, BindsByNameAndByOrdinalFromTheProgramDirectory) {
     const ExternalDeclaration table[] = {
         {kLibrary, "TestAdd", 2}, {kLibrary, "#12", 2}, {kLibrary, "#65539", 0}};
     binding_.Declare(table, 3);
-    uintptr_t byName = binding_.Bind(0);
+    uintptr_t byName = binding_.BindExternal(0);
     ASSERT_NE(byName, 0u);
     EXPECT_EQ(reinterpret_cast<Add>(byName)(2, 3), 5u);
-    EXPECT_EQ(binding_.Bind(1), byName);
-    uintptr_t answer = binding_.Bind(2);
+    EXPECT_EQ(binding_.BindExternal(1), byName);
+    uintptr_t answer = binding_.BindExternal(2);
     ASSERT_NE(answer, 0u);
     EXPECT_EQ(reinterpret_cast<uintptr_t (*)()>(answer)(), 42u);
     EXPECT_EQ(FileOf(byName), fs::canonical(fs::path(programDirectory_) / kLibrary).string());
@@ -233,18 +233,19 @@ TEST_F(RealLibraryTest, EachSearchDirectoryIsUsedWhenItHoldsTheLibrary) {
 
     binding_.SetSearchDirectories(first, second);
     binding_.Declare(table, 1);
-    EXPECT_EQ(FileOf(binding_.Bind(0)), fs::canonical(first + "libbind-copy.so").string());
+    EXPECT_EQ(FileOf(binding_.BindExternal(0)), fs::canonical(first + "libbind-copy.so").string());
 
     binding_.SetSearchDirectories("", second);
     binding_.Declare(table, 1);
-    EXPECT_EQ(FileOf(binding_.Bind(0)), fs::canonical(second + "libbind-copy.so").string());
+    EXPECT_EQ(FileOf(binding_.BindExternal(0)), fs::canonical(second + "libbind-copy.so").string());
 
     // In the program directory (here: a folder of its own).
     std::string program = CopyLibrary("program", "libbind-copy.so");
     program.pop_back();
     binding_.SetProgramDirectory(program);
     binding_.Declare(table, 1);
-    EXPECT_EQ(FileOf(binding_.Bind(0)), fs::canonical(program + "/libbind-copy.so").string());
+    EXPECT_EQ(FileOf(binding_.BindExternal(0)),
+              fs::canonical(program + "/libbind-copy.so").string());
     EXPECT_TRUE(g_fake.reports.empty());
 }
 
@@ -255,7 +256,7 @@ TEST_F(RealLibraryTest, BareNameFallsBackToThePlatformSearch) {
     binding_.SetSearchDirectories(scratch_.string() + "/", scratch_.string() + "/");
     const ExternalDeclaration table[] = {{"libc.so.6", "labs", 1}};
     binding_.Declare(table, 1);
-    uintptr_t address = binding_.Bind(0);
+    uintptr_t address = binding_.BindExternal(0);
     ASSERT_NE(address, 0u);
     EXPECT_EQ(reinterpret_cast<long (*)(long)>(address)(-42), 42);
 }
@@ -269,7 +270,7 @@ TEST_F(RealLibraryTest, OrdinalFailuresSayWhy) {
     };
     binding_.Declare(table, 4);
     for (uint32_t i = 0; i < 4; ++i)
-        EXPECT_EQ(binding_.Bind(i), 0u);
+        EXPECT_EQ(binding_.BindExternal(i), 0u);
     ASSERT_EQ(g_fake.reports.size(), 4u);
     EXPECT_NE(g_fake.reports[0].find("no ordinal table"), std::string::npos) << g_fake.reports[0];
     EXPECT_NE(g_fake.reports[1].find("does not list it"), std::string::npos) << g_fake.reports[1];

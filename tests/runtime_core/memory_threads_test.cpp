@@ -48,7 +48,7 @@ TEST(ExternalBindingThreads, RacingFirstCallsBindOnceAndAgree) {
     std::vector<uintptr_t> seen(8);
     std::vector<std::thread> workers;
     for (size_t t = 0; t < seen.size(); ++t) {
-        workers.emplace_back([&, t] { seen[t] = binding.Bind(uint32_t(t % 2)); });
+        workers.emplace_back([&, t] { seen[t] = binding.BindExternal(uint32_t(t % 2)); });
     }
     for (std::thread& worker : workers)
         worker.join();

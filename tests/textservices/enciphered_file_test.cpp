@@ -58,6 +58,32 @@ std::string ReferenceKeyDigest(const std::string& password) {
     return text;
 }
 
+// The key-stream byte that enciphers file position `position` (no base
+// position): page words from the password's own stream, then one key per
+// 4096-byte page made of the page's word, the key digest and the word
+// mixed with the page number.
+uint8_t ReferenceKeyByte(const std::string& password, int64_t position) {
+    const int64_t page = position / 4096;
+    ReferenceRc4 base(Bytes(password.begin(), password.end()));
+    uint32_t word = 0;
+    for (int64_t w = 0; w <= page; ++w) {
+        word = 0;
+        for (int k = 0; k < 4; ++k)
+            word |= uint32_t{base.Next()} << (8 * k);
+    }
+    const std::string digest = ReferenceKeyDigest(password);
+    Bytes key(40);
+    for (int k = 0; k < 4; ++k)
+        key[k] = static_cast<uint8_t>(word >> (8 * k));
+    std::memcpy(key.data() + 4, digest.data(), 32);
+    for (int k = 0; k < 4; ++k)
+        key[36 + k] = static_cast<uint8_t>((word ^ uint32_t(page)) >> (8 * k));
+    ReferenceRc4 rc4(key);
+    for (int64_t n = 0; n < 36 + position % 4096; ++n)
+        rc4.Next();
+    return rc4.Next();
+}
+
 Bytes FileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -86,30 +112,10 @@ TEST_F(EncipheredFileTest, PageBoundaryUsesEachPagesOwnKeyStream) {
         const uint8_t plain[2] = {0x41, 0x42};
         ASSERT_EQ(file.Write(plain, 2), platform::FileError::None);
     }
-    // Page words from the password's own stream, then one key per page.
-    ReferenceRc4 base(Bytes(password.begin(), password.end()));
-    uint32_t words[2] = {};
-    for (uint32_t& word : words) {
-        for (int k = 0; k < 4; ++k)
-            word |= uint32_t{base.Next()} << (8 * k);
-    }
-    const std::string digest = ReferenceKeyDigest(password);
-    auto pageStream = [&](uint32_t page, size_t discard) {
-        Bytes key(40);
-        for (int k = 0; k < 4; ++k)
-            key[k] = static_cast<uint8_t>(words[page] >> (8 * k));
-        std::memcpy(key.data() + 4, digest.data(), 32);
-        for (int k = 0; k < 4; ++k)
-            key[36 + k] = static_cast<uint8_t>((words[page] ^ page) >> (8 * k));
-        ReferenceRc4 rc4(key);
-        for (size_t n = 0; n < discard; ++n)
-            rc4.Next();
-        return rc4.Next();
-    };
     const Bytes onDisk = FileBytes(path_);
     ASSERT_EQ(onDisk.size(), 4097u);
-    EXPECT_EQ(onDisk[4095], 0x41 ^ pageStream(0, 36 + 4095));
-    EXPECT_EQ(onDisk[4096], 0x42 ^ pageStream(1, 36));
+    EXPECT_EQ(onDisk[4095], 0x41 ^ ReferenceKeyByte(password, 4095));
+    EXPECT_EQ(onDisk[4096], 0x42 ^ ReferenceKeyByte(password, 4096));
     EXPECT_TRUE(
         std::all_of(onDisk.begin(), onDisk.begin() + 4095, [](uint8_t b) { return b == 0; }));
 }
@@ -193,7 +199,9 @@ TEST_F(EncipheredFileTest, LibraryMessagesCreateAndDestroyFiles) {
     ASSERT_EQ(file->Open(path_, platform::OpenMode::CreateTruncate), platform::FileError::None);
     ASSERT_EQ(file->Write("abc", 3), platform::FileError::None);
     EXPECT_EQ(corelib::DestroyEncipheredFileMessage(object), 0);
-    EXPECT_NE(FileBytes(path_), (Bytes{'a', 'b', 'c'}));
+    EXPECT_EQ(FileBytes(path_), (Bytes{uint8_t('a' ^ ReferenceKeyByte(password, 0)),
+                                       uint8_t('b' ^ ReferenceKeyByte(password, 1)),
+                                       uint8_t('c' ^ ReferenceKeyByte(password, 2))}));
     EXPECT_EQ(corelib::DestroyEncipheredFileMessage(0), 0);
 
     const intptr_t plain = corelib::CreateEncipheredFileMessage(0, 12);

@@ -1,6 +1,7 @@
 // picbatch-dbcheck: verifies blob and index files (after a crash, or after a
 // test), printing every broken invariant and exiting non-zero when any file
 // is not sound.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -97,6 +98,13 @@ int main(int argc, char** argv) {
                 break;
             case corelib::DataFileKind::Index:
                 report = corelib::CheckIndexFile(path, layout);
+                // What the reader itself says, with the check that stopped
+                // it, beside what the full check found.
+                if (!report.Clean()) {
+                    std::string reader = corelib::IndexReaderProblem(path, layout);
+                    if (!reader.empty())
+                        report.Add(reader);
+                }
                 break;
             case corelib::DataFileKind::Unknown:
                 report.problems.push_back("not a blob or index file, or unreadable");
@@ -107,10 +115,14 @@ int main(int argc, char** argv) {
             continue;
         }
         allSound = false;
-        std::printf("%s: %zu problem%s\n", name.c_str(), report.problems.size(),
-                    report.problems.size() == 1 ? "" : "s");
+        const int64_t found = int64_t(report.problems.size()) + report.unlisted;
+        std::printf("%s: %lld problem%s\n", name.c_str(), static_cast<long long>(found),
+                    found == 1 ? "" : "s");
         for (const std::string& problem : report.problems) {
             std::printf("  %s\n", problem.c_str());
+        }
+        if (report.unlisted > 0) {
+            std::printf("  ... and %lld more\n", static_cast<long long>(report.unlisted));
         }
     }
     return allSound ? 0 : 1;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "libs/imageconv/conversion_problem.h"
 #include "libs/imageconv/convert_commands.h"
 #include "libs/imageconv/convert_result.h"
 #include "libs/imageconv/library_notify.h"
@@ -94,6 +95,15 @@ int32_t RunCommand(const ConvertOptions& options) {
     return result.asInt();
 }
 
+// The library's reason (UTF-8, as the terminal) in brackets after the
+// line's own words; nothing when it gave none.
+std::string ReasonSuffix() {
+    const std::string& problem = imageconv::LastConversionProblem();
+    if (problem.empty())
+        return {};
+    return " (" + problem + ")";
+}
+
 int Report(int32_t code, const ConvertOptions& options) {
     const char* source = options.source.c_str();
     const char* destination = options.destination.c_str();
@@ -106,14 +116,12 @@ int Report(int32_t code, const ConvertOptions& options) {
         case imageconv::CONVERT_UNREADABLE:
             std::fprintf(stderr,
                          "picbatch-convert: %s is not a picture this tool can read, or it is "
-                         "damaged\n",
-                         source);
+                         "damaged%s\n",
+                         source, ReasonSuffix().c_str());
             return EXIT_UNREADABLE;
         case imageconv::CONVERT_WRITE_FAILED:
-            std::fprintf(stderr,
-                         "picbatch-convert: could not write %s (does its folder exist, and is "
-                         "there room?)\n",
-                         destination);
+            std::fprintf(stderr, "picbatch-convert: could not write %s%s\n", destination,
+                         ReasonSuffix().c_str());
             return EXIT_WRITE_FAILED;
         case imageconv::CONVERT_BAD_ARGUMENTS:
             std::fprintf(stderr,
