@@ -63,7 +63,9 @@ PictureObject* NewPicture();
 
 template <typename Method, typename... Args>
 auto CallMethod(PictureObject** self, PictureSlot slot, Args... args) {
-    return reinterpret_cast<Method>((*self)->methods[slot])(self, args...);
+    // The slots hold code addresses; a data pointer to const cannot become a
+    // function pointer without dropping the const first.
+    return reinterpret_cast<Method>(const_cast<void*>((*self)->methods[slot]))(self, args...);
 }
 
 // A colour as the application writes it (red in the lowest byte) to the

@@ -52,7 +52,9 @@ TaskPoolObject* NewTaskPool();
 // Calls method `slot` of the object held in `*self`.
 template <typename Method, typename... Args>
 auto CallMethod(TaskPoolObject** self, TaskPoolSlot slot, Args... args) {
-    return reinterpret_cast<Method>((*self)->methods[slot])(self, args...);
+    // The slots hold code addresses; a data pointer to const cannot become a
+    // function pointer without dropping the const first.
+    return reinterpret_cast<Method>(const_cast<void*>((*self)->methods[slot]))(self, args...);
 }
 
 // The core commands the pool's waits use: the tick count and processing

@@ -10,7 +10,9 @@
 # e.g. 'datafiles|imaging'.
 # SECONDS 0 builds the targets and runs each once over its seeds only, which
 # is what CI does. PICBATCH_FUZZ_JOBS targets run at once (default 1);
-# PICBATCH_FUZZ_BUILD names the build tree (default build-fuzz). Corpora grow
+# PICBATCH_FUZZ_BUILD names the build tree (default build-fuzz); a tree that
+# is already configured with PICBATCH_BUILD_FUZZ=ON (the CI build) is used as
+# it is, without instrumented copies unless it has them. Corpora grow
 # in <build>/corpus/<target>, findings land in <build>/findings/<target>,
 # logs in <build>/logs. Prints one line per target (executions, coverage,
 # features, findings) and exits 1 when any target found something.
@@ -22,8 +24,10 @@ pattern="${2:-.}"
 build="${PICBATCH_FUZZ_BUILD:-build-fuzz}"
 jobs="${PICBATCH_FUZZ_JOBS:-1}"
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DPICBATCH_BUILD_FUZZ=ON -DPICBATCH_BUILD_TESTS=OFF -DPICBATCH_BUILD_BENCH=OFF >/dev/null
+if ! grep -qs '^PICBATCH_BUILD_FUZZ:BOOL=ON' "$build/CMakeCache.txt"; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DPICBATCH_BUILD_FUZZ=ON -DPICBATCH_BUILD_TESTS=OFF -DPICBATCH_BUILD_BENCH=OFF >/dev/null
+fi
 mapfile -t targets < <(ninja -C "$build" -t targets all |
   sed -n 's/^\(fuzz_[a-z0-9_]*\): .*/\1/p' | grep -v '^fuzz_seeds$' | sort -u)
 cmake --build "$build" --target fuzz_seeds "${targets[@]}" -j "$(nproc)"

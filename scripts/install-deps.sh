@@ -10,13 +10,14 @@ BUILD_PACKAGES=(
   libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libgif-dev libdeflate-dev
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libssl-dev libsqlite3-dev libfluidsynth-dev fonts-wqy-microhei
+  clang libclang-rt-14-dev
 )
 # Test-only: second implementations to check our decoders, encoders and
 # sequencer against, real photographs, and a display server for window tests.
 TEST_PACKAGES=(imagemagick python3-pil python3-mido plasma-workspace-wallpapers xvfb xdotool x11-apps)
-# Optional extras for manual checks, fuzzing and benchmark baselines;
+# Optional extras for manual checks and benchmark baselines;
 # installed with --extras.
-EXTRA_PACKAGES=(clang libclang-rt-14-dev valgrind fluid-soundfont-gm hyperfine libvips-tools parallel linux-perf sox)
+EXTRA_PACKAGES=(valgrind fluid-soundfont-gm hyperfine libvips-tools parallel linux-perf sox)
 
 wanted=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
 if [[ "${1:-}" == "--extras" ]]; then

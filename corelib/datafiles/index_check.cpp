@@ -27,7 +27,7 @@ std::string Page(int64_t n) {
 class IndexChecker {
 public:
     IndexChecker(const IndexDescriptor& layout, platform::File& file, CheckReport& report)
-        : d_(layout), file_(file), report_(report) {}
+        : d_(layout), order_(layout), file_(file), report_(report) {}
 
     void Run(const IndexHeader& header) {
         pageCount_ = header.PageCount();
@@ -109,7 +109,7 @@ private:
             const bool has = Walk(view.Number(i), depth + 1, false, childLargest);
             if (i < count) {
                 CheckNormal(where, view.Key(i));
-                if (has && CompareKeys(d_, childLargest.data(), view.Key(i)) != 0) {
+                if (has && order_.Compare(childLargest.data(), view.Key(i)) != 0) {
                     Problem(where + ": separator " + std::to_string(i) +
                             " is not the largest key of its child");
                 }
@@ -133,7 +133,7 @@ private:
     void CheckNextEntry(const std::string& where, const uint8_t* key, int32_t record) {
         CheckNormal(where, key);
         if (entries_ > 0) {
-            const int order = CompareKeys(d_, previousKey_.data(), key);
+            const int order = order_.Compare(previousKey_.data(), key);
             if (order > 0 || (order == 0 && previousRecord_ >= record)) {
                 Problem(where + ": entry out of order (record " + std::to_string(record) + ")");
             }
@@ -177,6 +177,7 @@ private:
     }
 
     const IndexDescriptor& d_;
+    const KeyOrder order_;
     platform::File& file_;
     CheckReport& report_;
     int64_t pageCount_ = 0;

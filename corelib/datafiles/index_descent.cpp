@@ -9,7 +9,11 @@
 
 namespace corelib {
 
-int IndexFile::CheckTreePage(const PageView& view) {
+int IndexFile::TreePage(int32_t page, const uint8_t*& bytes) {
+    const int error = CachedPage(page, bytes);
+    if (error != kDataOk)
+        return error;
+    const PageView view = ReadOnlyView(bytes);
     if (view.IsFree())
         return Damaged(DataDamage::IndexTreePageFree);
     if (view.Count() > descriptor_.maxEntries)
@@ -22,18 +26,15 @@ int IndexFile::Descend(const uint8_t* key, IndexPosition& position) {
     int32_t page = header_.Root();
     while (position.path.size() < kMaxIndexDepth) {
         const uint8_t* bytes = nullptr;
-        int error = CachedPage(page, bytes);
-        if (error != kDataOk)
+        if (const int error = TreePage(page, bytes); error != kDataOk)
             return error;
         const PageView view = ReadOnlyView(bytes);
-        if ((error = CheckTreePage(view)) != kDataOk)
-            return error;
         const int32_t count = view.Count();
         // First entry whose key is at least the key.
         int32_t low = 0, high = count;
         while (low < high) {
             const int32_t middle = (low + high) / 2;
-            if (CompareKeys(descriptor_, view.Key(middle), key) < 0) {
+            if (order_.Compare(view.Key(middle), key) < 0) {
                 low = middle + 1;
             } else {
                 high = middle;
@@ -52,12 +53,9 @@ int IndexFile::DescendLeftmost(int32_t page, std::vector<IndexPathLevel>& path) 
         if (path.size() >= kMaxIndexDepth)
             return Damaged(DataDamage::IndexTreeTooDeep);
         const uint8_t* bytes = nullptr;
-        int error = CachedPage(page, bytes);
-        if (error != kDataOk)
+        if (const int error = TreePage(page, bytes); error != kDataOk)
             return error;
         const PageView view = ReadOnlyView(bytes);
-        if ((error = CheckTreePage(view)) != kDataOk)
-            return error;
         path.push_back({page, view.Count(), 0});
         if (!view.IsInternal())
             return kDataOk;
@@ -139,7 +137,7 @@ int IndexFile::Locate(const uint8_t* key, int32_t record, IndexPosition& positio
             return error;
         const PageView view = ReadOnlyView(bytes);
         while (leaf.index < leaf.count) {
-            const int order = CompareKeys(descriptor_, view.Key(leaf.index), key);
+            const int order = order_.Compare(view.Key(leaf.index), key);
             if (order > 0)
                 return kDataOk;
             const int32_t entryRecord = view.Number(leaf.index);

@@ -32,7 +32,8 @@ bool SameLayout(const IndexDescriptor& a, const IndexDescriptor& b) {
 
 }  // namespace
 
-IndexFile::IndexFile(const IndexDescriptor& descriptor) : descriptor_(descriptor) {
+IndexFile::IndexFile(const IndexDescriptor& descriptor)
+    : descriptor_(descriptor), order_(descriptor) {
     platform::WriteLe32(header_.bytes, kIndexMagic);
     platform::WriteLe32(header_.bytes + 4, kIndexVersion);
     WriteLeS32(header_.bytes + 16, 0);
@@ -58,11 +59,20 @@ int IndexFile::Create(std::string_view path, const IndexDescriptor& d, std::stri
     std::vector<uint8_t> bytes(2 * static_cast<size_t>(d.pageSize), 0);
     std::memcpy(bytes.data(), header.bytes, kIndexHeaderSize);
 
+    // An index in use is replaced only between accesses: cutting the file
+    // under an access would pull pages from under the view it reads them
+    // through.
     platform::File file;
-    const int error = DataErrorFromFile(file.Open(path, platform::OpenMode::CreateTruncate));
+    int error = DataErrorFromFile(file.Open(path, platform::OpenMode::OpenOrCreate));
     if (error != kDataOk)
         return error;
-    return WriteAt(file, 0, bytes.data(), bytes.size());
+    if ((error = LockRange(file, -1, true)) != kDataOk)
+        return error;
+    error = DataErrorFromFile(file.SetLength(0));
+    if (error == kDataOk)
+        error = WriteAt(file, 0, bytes.data(), bytes.size());
+    const int unlocked = LockRange(file, -1, false);
+    return error != kDataOk ? error : unlocked;
 }
 
 int IndexFile::Open(std::string_view path) {
@@ -232,6 +242,7 @@ int IndexFile::First(IndexPosition& position, uint8_t* keyOut, int32_t& record) 
     IndexAccess access(*this);
     if (access.Error() != kDataOk)
         return access.Error();
+    position.path.clear();  // a position used before starts afresh
     int error = DescendLeftmost(header_.Root(), position.path);
     if (error == kDataOk)
         error = SettleAndRead(position, keyOut, record);

@@ -54,7 +54,8 @@ public:
     IndexFile(const IndexFile&) = delete;
     IndexFile& operator=(const IndexFile&) = delete;
 
-    // Creates an empty index (replacing any file of that name). A
+    // Creates an empty index (replacing any file of that name, once no
+    // access holds it: the lock is waited for like any other). A
     // descriptor that describes no usable index answers kDataInvalidFile,
     // with DescriptorProblem's text in `problem` when it is given.
     static int Create(std::string_view path, const IndexDescriptor& descriptor,
@@ -107,15 +108,22 @@ private:
     // Keeps view_ covering the file as the access found it (and room to
     // grow), so that pages are read from memory.
     void MapFile();
+    // Where the view shows `page`, or null when it cannot (the access
+    // appended the page, or the file is not mapped).
+    const uint8_t* PageInView(int32_t page);
     // Reads or writes `page` in the file itself, bypassing the cache.
     int ReadFromFile(int32_t page, uint8_t* out);
     int WriteToFile(int32_t page, const uint8_t* bytes);
     // The place of `page` in cache order, -1 when it is not cached.
     int CacheSlot(int32_t page) const;
-    uint8_t* SlotBytes(int slot);
+    const uint8_t* SlotBytes(int slot) const;
+    // The slot's own buffer, holding its page: a page held in the view is
+    // copied there first, to be changed.
+    uint8_t* OwnSlotBytes(int slot);
     // Appends `page` to the cache order in a free buffer (after
-    // MakeRoomInCache) and answers its place.
-    int AddToCache(int32_t page, bool dirty);
+    // MakeRoomInCache), or held where the view shows it when `inView` is
+    // given, and answers its place.
+    int AddToCache(int32_t page, bool dirty, const uint8_t* inView);
     int MakeRoomInCache();
     int FlushCache();
     void DropCacheBeyond(int32_t lastPage);
@@ -134,8 +142,9 @@ private:
     int Descend(const uint8_t* key, IndexPosition& position);
     // Appends the levels from `page` down its leftmost edge to a leaf.
     int DescendLeftmost(int32_t page, std::vector<IndexPathLevel>& path);
-    // A tree page may be followed: not free, and no more than M entries.
-    int CheckTreePage(const PageView& view);
+    // Points `bytes` at a page of the tree about to be followed, after
+    // checking that it may be: not free, and no more than M entries.
+    int TreePage(int32_t page, const uint8_t*& bytes);
     int Settle(IndexPosition& position, bool& atEntry);
     int EntryAt(const IndexPosition& position, uint8_t* key, int32_t& record);
     // Settles on the next entry and reads it; kDataNotFound past the last.
@@ -180,6 +189,7 @@ private:
     // writer from cutting it.
     platform::FileView view_;
     IndexDescriptor descriptor_;
+    KeyOrder order_;
     DataDamage damage_ = DataDamage::None;
     int nesting_ = 0;
     bool failed_ = false;
@@ -198,13 +208,16 @@ private:
     bool headerLoaded_ = false;
     IndexHeader header_;
     IndexHeader headerAsRead_;
-    // The cache in cache order: page numbers, dirty flags and which of the
-    // 18 page buffers in cacheBytes_ holds each. The buffers stay where
+    // The cache in cache order: page numbers, dirty flags, which of the 18
+    // page buffers in cacheBytes_ belongs to each, and where the view
+    // shows a page that is held there instead (null when the buffer holds
+    // it; a changed page is always in its buffer). The buffers stay where
     // they are while the order changes, so dropping the oldest pages moves
     // numbers, not pages.
     std::vector<int32_t> cachePages_;
     std::vector<bool> cacheDirty_;
     std::vector<int32_t> cacheBuffer_;
+    std::vector<const uint8_t*> cacheInView_;
     std::vector<int32_t> freeBuffers_;
     std::vector<uint8_t> cacheBytes_;
 };

@@ -136,17 +136,28 @@ void NormaliseKey(const IndexDescriptor& d, uint8_t* key) {
     }
 }
 
-int CompareKeys(const IndexDescriptor& d, const uint8_t* a, const uint8_t* b) {
+KeyOrder::KeyOrder(const IndexDescriptor& d) {
     int32_t offset = 0;
     for (const int32_t type : d.partTypes) {
-        const uint8_t* x = a + offset;
-        const uint8_t* y = b + offset;
         const int32_t size = KeyPartSize(type);
+        const bool bytewise = type < 0 || type == kKeyUnsignedByte;
+        if (bytewise && !stretches_.empty() && stretches_.back().type == kBytewiseStretch) {
+            stretches_.back().size += size;
+        } else {
+            stretches_.push_back({bytewise ? kBytewiseStretch : type, offset, size});
+        }
+        offset += size;
+    }
+    keySize_ = static_cast<size_t>(offset);
+    bytewise_ = stretches_.size() == 1 && stretches_.front().type == kBytewiseStretch;
+}
+
+int KeyOrder::CompareByParts(const uint8_t* a, const uint8_t* b) const {
+    for (const Stretch& part : stretches_) {
+        const uint8_t* x = a + part.offset;
+        const uint8_t* y = b + part.offset;
         int order = 0;
-        switch (type) {
-            case kKeyUnsignedByte:
-                order = Order(x[0], y[0]);
-                break;
+        switch (part.type) {
             case kKeyInt16:
                 order = Order(LoadValue<int16_t>(x), LoadValue<int16_t>(y));
                 break;
@@ -169,15 +180,14 @@ int CompareKeys(const IndexDescriptor& d, const uint8_t* a, const uint8_t* b) {
             case kKeyUnsigned32:
                 order = Order(LoadValue<uint32_t>(x), LoadValue<uint32_t>(y));
                 break;
-            default: {
-                const int c = std::memcmp(x, y, size);
-                order = c < 0 ? -1 : (c > 0 ? 1 : 0);
+            default: {  // texts and unsigned bytes: their bytes in order
+                const int c = std::memcmp(x, y, static_cast<size_t>(part.size));
+                order = (c > 0) - (c < 0);
                 break;
             }
         }
         if (order != 0)
             return order;
-        offset += size;
     }
     return 0;
 }

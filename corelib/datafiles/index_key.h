@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace corelib {
@@ -49,7 +50,37 @@ const char* DescriptorProblem(const IndexDescriptor& descriptor);
 // Puts the K bytes of `key` into normal form in place.
 void NormaliseKey(const IndexDescriptor& descriptor, uint8_t* key);
 
-// -1, 0 or 1 comparing two normal keys part by part.
-int CompareKeys(const IndexDescriptor& descriptor, const uint8_t* a, const uint8_t* b);
+// The order of normal keys of one layout, prepared once for the many
+// comparisons of a descent. Neighbouring parts that sort as their bytes do
+// (texts and unsigned bytes) are compared as one stretch with memcmp; a key
+// made only of such parts is one memcmp. Other parts compare by value.
+class KeyOrder {
+public:
+    explicit KeyOrder(const IndexDescriptor& descriptor);
+
+    // -1, 0 or 1 comparing two normal keys part by part.
+    int Compare(const uint8_t* a, const uint8_t* b) const {
+        if (bytewise_) {
+            const int c = std::memcmp(a, b, keySize_);
+            return (c > 0) - (c < 0);
+        }
+        return CompareByParts(a, b);
+    }
+
+private:
+    // A part, or a stretch of bytewise parts (type kBytewiseStretch).
+    struct Stretch {
+        int32_t type;
+        int32_t offset;
+        int32_t size;
+    };
+    static constexpr int32_t kBytewiseStretch = 0;
+
+    int CompareByParts(const uint8_t* a, const uint8_t* b) const;
+
+    std::vector<Stretch> stretches_;
+    size_t keySize_ = 0;
+    bool bytewise_ = false;
+};
 
 }  // namespace corelib

@@ -5,11 +5,13 @@
 // bytes as the access found them kept, so that a failed access can put
 // them back (index_file.h).
 //
-// A page the cache lacks is copied from a view of the file mapped into
-// memory, not read with a system call: a random walk over a tree larger
-// than 18 pages misses on nearly every operation. Pages go back to the file
-// with ordinary writes, whose failures (a full disk) come back as codes.
-// Where the file cannot be mapped, pages are read the ordinary way.
+// A page the cache lacks is read from a view of the file mapped into
+// memory, not with a system call: a random walk over a tree larger than 18
+// pages misses on nearly every operation. Until the page is changed, the
+// cache holds it where the view shows it, without copying it: a search
+// then copies nothing. Pages go back to the file with ordinary writes,
+// whose failures (a full disk) come back as codes. Where the file cannot be
+// mapped, pages are read the ordinary way.
 #include <algorithm>
 #include <cstring>
 
@@ -22,6 +24,7 @@ void IndexFile::ResetCache() {
     cachePages_.clear();
     cacheDirty_.clear();
     cacheBuffer_.clear();
+    cacheInView_.clear();
     freeBuffers_.clear();
     for (int32_t buffer = kCachePages - 1; buffer >= 0; --buffer)
         freeBuffers_.push_back(buffer);
@@ -31,6 +34,9 @@ void IndexFile::ResetCache() {
 void IndexFile::MapFile() {
     if (view_.IsMapped() && view_.Length() >= lengthNow_)
         return;
+    // The old view goes: the pages the cache holds in it move to buffers.
+    for (size_t slot = 0; slot < cachePages_.size(); ++slot)
+        OwnSlotBytes(static_cast<int>(slot));
     // Room for the file to double (by a gigabyte at most) before it needs
     // mapping again: address space costs nothing until it is read.
     constexpr int64_t kGrain = int64_t{1} << 20;
@@ -40,21 +46,25 @@ void IndexFile::MapFile() {
         view_.Unmap();  // pages are then read with system calls
 }
 
-int IndexFile::ReadFromFile(int32_t page, uint8_t* out) {
-    const size_t pageSize = descriptor_.pageSize;
+const uint8_t* IndexFile::PageInView(int32_t page) {
     const int64_t offset = int64_t{page} * descriptor_.pageSize;
     const int64_t end = offset + descriptor_.pageSize;
     // A page the access appended and has not written back yet is not in
     // the file: only a read can tell how much of it is there.
-    if (end <= lengthNow_) {
-        if (end > view_.Length() && view_.IsMapped())
-            MapFile();  // the access grew the file past the view
-        if (end <= view_.Length()) {
-            std::memcpy(out, view_.Data() + offset, pageSize);
-            return kDataOk;
-        }
+    if (end > lengthNow_)
+        return nullptr;
+    if (end > view_.Length() && view_.IsMapped())
+        MapFile();  // the access grew the file past the view
+    return end <= view_.Length() ? view_.Data() + offset : nullptr;
+}
+
+int IndexFile::ReadFromFile(int32_t page, uint8_t* out) {
+    if (const uint8_t* bytes = PageInView(page)) {
+        std::memcpy(out, bytes, descriptor_.pageSize);
+        return kDataOk;
     }
-    return ReadExactly(file_, offset, out, pageSize, kDataShortPageRead);
+    return ReadExactly(file_, int64_t{page} * descriptor_.pageSize, out, descriptor_.pageSize,
+                       kDataShortPageRead);
 }
 
 int IndexFile::WriteToFile(int32_t page, const uint8_t* bytes) {
@@ -70,14 +80,27 @@ int IndexFile::CacheSlot(int32_t page) const {
     return found == cachePages_.end() ? -1 : static_cast<int>(found - cachePages_.begin());
 }
 
-uint8_t* IndexFile::SlotBytes(int slot) {
+const uint8_t* IndexFile::SlotBytes(int slot) const {
+    if (cacheInView_[slot] != nullptr)
+        return cacheInView_[slot];
     return cacheBytes_.data() + static_cast<size_t>(cacheBuffer_[slot]) * descriptor_.pageSize;
 }
 
-int IndexFile::AddToCache(int32_t page, bool dirty) {
+uint8_t* IndexFile::OwnSlotBytes(int slot) {
+    uint8_t* buffer =
+        cacheBytes_.data() + static_cast<size_t>(cacheBuffer_[slot]) * descriptor_.pageSize;
+    if (cacheInView_[slot] != nullptr) {
+        std::memcpy(buffer, cacheInView_[slot], descriptor_.pageSize);
+        cacheInView_[slot] = nullptr;
+    }
+    return buffer;
+}
+
+int IndexFile::AddToCache(int32_t page, bool dirty, const uint8_t* inView) {
     cachePages_.push_back(page);
     cacheDirty_.push_back(dirty);
     cacheBuffer_.push_back(freeBuffers_.back());
+    cacheInView_.push_back(inView);
     freeBuffers_.pop_back();
     return static_cast<int>(cachePages_.size()) - 1;
 }
@@ -131,6 +154,7 @@ int IndexFile::MakeRoomInCache() {
     cachePages_.erase(cachePages_.begin(), cachePages_.begin() + 3);
     cacheDirty_.erase(cacheDirty_.begin(), cacheDirty_.begin() + 3);
     cacheBuffer_.erase(cacheBuffer_.begin(), cacheBuffer_.begin() + 3);
+    cacheInView_.erase(cacheInView_.begin(), cacheInView_.begin() + 3);
     return kDataOk;
 }
 
@@ -142,11 +166,17 @@ int IndexFile::CachedPage(int32_t page, const uint8_t*& bytes) {
         int error = MakeRoomInCache();
         if (error != kDataOk)
             return error;
-        const size_t pageSize = descriptor_.pageSize;
-        uint8_t* buffer = cacheBytes_.data() + static_cast<size_t>(freeBuffers_.back()) * pageSize;
-        if ((error = ReadFromFile(page, buffer)) != kDataOk)
-            return error;
-        slot = AddToCache(page, false);
+        const uint8_t* inView = PageInView(page);
+        if (inView == nullptr) {
+            const size_t pageSize = descriptor_.pageSize;
+            uint8_t* buffer =
+                cacheBytes_.data() + static_cast<size_t>(freeBuffers_.back()) * pageSize;
+            if ((error = ReadExactly(file_, int64_t{page} * descriptor_.pageSize, buffer, pageSize,
+                                     kDataShortPageRead)) != kDataOk) {
+                return error;
+            }
+        }
+        slot = AddToCache(page, false, inView);
     }
     bytes = SlotBytes(slot);
     return kDataOk;
@@ -157,8 +187,9 @@ int IndexFile::ChangedPage(int32_t page, uint8_t*& bytes) {
     const int error = CachedPage(page, cached);
     if (error != kDataOk)
         return error;
-    cacheDirty_[CacheSlot(page)] = true;
-    bytes = const_cast<uint8_t*>(cached);  // the cache's own buffer
+    const int slot = CacheSlot(page);
+    cacheDirty_[slot] = true;
+    bytes = OwnSlotBytes(slot);
     return kDataOk;
 }
 
@@ -176,9 +207,10 @@ int IndexFile::WritePage(int32_t page, const uint8_t* bytes) {
         const int error = MakeRoomInCache();
         if (error != kDataOk)
             return error;
-        slot = AddToCache(page, true);
+        slot = AddToCache(page, true, nullptr);
     }
-    std::memcpy(SlotBytes(slot), bytes, descriptor_.pageSize);
+    cacheInView_[slot] = nullptr;  // the new bytes replace the view's
+    std::memcpy(OwnSlotBytes(slot), bytes, descriptor_.pageSize);
     cacheDirty_[slot] = true;
     return kDataOk;
 }
@@ -205,11 +237,13 @@ void IndexFile::DropCacheBeyond(int32_t lastPage) {
         cachePages_[kept] = cachePages_[slot];
         cacheDirty_[kept] = cacheDirty_[slot];
         cacheBuffer_[kept] = cacheBuffer_[slot];
+        cacheInView_[kept] = cacheInView_[slot];
         ++kept;
     }
     cachePages_.resize(kept);
     cacheDirty_.resize(kept);
     cacheBuffer_.resize(kept);
+    cacheInView_.resize(kept);
 }
 
 }  // namespace corelib

@@ -305,6 +305,47 @@ TEST_F(IndexRulesTest, CacheWritesBackAndDropsItsThreeOldestPagesWhenFull) {
     EXPECT_TRUE(index.CachedPages().empty());
 }
 
+// The cache holds pages it only reads where the file's view shows them.
+// One access here grows the file to several times the view, so the view is
+// mapped anew while the cache holds pages in the old one, and pages are
+// changed after being held in the view: every read must still see the
+// tree as written, during the access and after it.
+TEST_F(IndexRulesTest, OneAccessGrowsTheFileFarPastItsView) {
+    const IndexDescriptor layout = Layout(65536, 3, 1, {3});
+    ASSERT_EQ(IndexFile::Create(path_, layout), 0);
+    IndexFile index(layout);
+    ASSERT_EQ(index.Open(path_), 0);
+    std::vector<std::pair<Key, int32_t>> expected;
+    auto expectSearches = [&](const char* when) {
+        corelib::IndexPosition position;
+        Key found(4);
+        int32_t record = 0;
+        for (const auto& [key, wanted] : expected) {
+            ASSERT_EQ(index.Search(key.data(), position, found.data(), record), 0) << when;
+            EXPECT_EQ(found, key) << when;
+            EXPECT_EQ(record, wanted) << when;
+        }
+    };
+
+    ASSERT_EQ(index.BeginAccess(), 0);
+    for (int32_t value = 0; value < 120; ++value) {
+        const int32_t spread = (value * 37) % 120;
+        ASSERT_EQ(index.Insert(Int32Key(spread).data(), spread + 1000), 0);
+    }
+    for (int32_t value = 0; value < 120; value += 3)
+        ASSERT_EQ(index.Delete(Int32Key(value).data(), value + 1000), 0);
+    for (int32_t value = 0; value < 120; ++value) {
+        if (value % 3 != 0)
+            expected.emplace_back(Int32Key(value), value + 1000);
+    }
+    expectSearches("during the access");
+    EXPECT_EQ(Contents(index), expected);
+    ASSERT_EQ(index.EndAccess(), 0);
+    EXPECT_GT(std::filesystem::file_size(path_), 4u << 20);
+    expectSearches("after the access");
+    ExpectClean(path_);
+}
+
 TEST_F(IndexRulesTest, RefusesFilesOfAnotherLayoutOrKind) {
     ASSERT_EQ(IndexFile::Create(path_, layout_), 0);
     IndexFile other(Layout(256, 5, 2, {3}));

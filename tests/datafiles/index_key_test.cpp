@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,7 @@ Key Text(const std::string& text, size_t size) {
 int Compare(const IndexDescriptor& d, Key a, Key b) {
     corelib::NormaliseKey(d, a.data());
     corelib::NormaliseKey(d, b.data());
-    return corelib::CompareKeys(d, a.data(), b.data());
+    return corelib::KeyOrder(d).Compare(a.data(), b.data());
 }
 
 TEST(IndexKey, NumbersCompareByValueWithTheirSignedness) {
@@ -135,6 +136,77 @@ TEST(IndexKey, ConversionModesOrderChineseTextForDictionaries) {
             }
         }
     }
+}
+
+// A comparison written out part by part, as plainly as the order is
+// defined, for the prepared order to agree with.
+int PlainOrder(const IndexDescriptor& d, const Key& a, const Key& b) {
+    size_t offset = 0;
+    for (const int32_t type : d.partTypes) {
+        const size_t size = static_cast<size_t>(corelib::KeyPartSize(type));
+        int order = 0;
+        if (type == corelib::kKeyInt32) {
+            int32_t x, y;
+            std::memcpy(&x, a.data() + offset, 4);
+            std::memcpy(&y, b.data() + offset, 4);
+            order = x < y ? -1 : (x > y ? 1 : 0);
+        } else if (type == corelib::kKeyInt16) {
+            int16_t x, y;
+            std::memcpy(&x, a.data() + offset, 2);
+            std::memcpy(&y, b.data() + offset, 2);
+            order = x < y ? -1 : (x > y ? 1 : 0);
+        } else {  // texts and unsigned bytes
+            for (size_t i = 0; i < size && order == 0; ++i) {
+                const int x = a[offset + i], y = b[offset + i];
+                order = x < y ? -1 : (x > y ? 1 : 0);
+            }
+        }
+        if (order != 0)
+            return order;
+        offset += size;
+    }
+    return 0;
+}
+
+// Neighbouring byte-ordered parts are compared as one stretch, numbers in
+// between by value: every pair of keys must come out as part by part. The
+// bytes are drawn from few values so that many pairs tie on early parts.
+TEST(IndexKey, StretchesOfTextAndBytePartsOrderAsPartByPart) {
+    const std::vector<std::vector<int32_t>> layouts = {
+        {-3, corelib::kKeyUnsignedByte, -2, corelib::kKeyInt32, corelib::kKeyUnsignedByte, -1},
+        {corelib::kKeyInt16, -2, corelib::kKeyUnsignedByte},
+        {-5, corelib::kKeyUnsignedByte, -2},  // one stretch: the whole key
+        {corelib::kKeyInt32, corelib::kKeyInt16},
+    };
+    std::mt19937 rng(5);
+    const uint8_t alphabet[] = {0x00, 0x01, 0x41, 0x7F, 0x80, 0xB0, 0xFF};
+    for (const std::vector<int32_t>& parts : layouts) {
+        IndexDescriptor d;
+        d.partTypes = parts;
+        for (const int32_t type : parts)
+            d.keySize += corelib::KeyPartSize(type);
+        const corelib::KeyOrder order(d);
+        int before = 0, after = 0;
+        for (int pair = 0; pair < 4000; ++pair) {
+            Key a(d.keySize), b(d.keySize);
+            for (int32_t i = 0; i < d.keySize; ++i) {
+                a[i] = alphabet[rng() % sizeof(alphabet)];
+                b[i] = rng() % 3 == 0 ? alphabet[rng() % sizeof(alphabet)] : a[i];
+            }
+            const int expected = PlainOrder(d, a, b);
+            ASSERT_EQ(order.Compare(a.data(), b.data()), expected)
+                << "layout " << &parts - layouts.data() << " pair " << pair;
+            before += expected < 0;
+            after += expected > 0;
+        }
+        // Both answers came up often: the pairs did test the order.
+        EXPECT_GT(before, 1000);
+        EXPECT_GT(after, 1000);
+    }
+    // Bytes compare unsigned: a double-byte lead sorts after every letter.
+    const IndexDescriptor text = OnePart(-2);
+    EXPECT_EQ(Compare(text, Text("\xB0\xA1", 2), Text("zz", 2)), 1);
+    EXPECT_EQ(Compare(text, Text("a", 2), Text("a\x01", 2)), -1);
 }
 
 }  // namespace

@@ -277,3 +277,41 @@ TEST(SharedIndexTest, AnIndexReadsWhatAnotherObjectWroteAsTheFileGrowsAndShrinks
 }
 
 }  // namespace
+
+// Creating an index over one that an access holds must wait for the access
+// instead of cutting the file under it: the holder reads its pages through
+// a view of the file, and pages cut from under a view cannot be read.
+TEST(SharedIndexTest, CreatingOverAnIndexInUseWaitsForTheAccess) {
+    datafiles_test::ScratchDir dir;
+    const std::string path = dir.File("in-use.idx");
+    const corelib::IndexDescriptor layout = KeyLayout();
+    ASSERT_EQ(corelib::IndexFile::Create(path, layout), 0);
+    corelib::IndexFile holder(layout);
+    ASSERT_EQ(holder.Open(path), 0);
+    for (int32_t key = 0; key < 40; ++key)
+        ASSERT_EQ(holder.Insert(reinterpret_cast<const uint8_t*>(&key), key), 0);
+    const auto filled = std::filesystem::file_size(path);
+    ASSERT_GT(filled, 2u * layout.pageSize);
+
+    const int32_t waitBefore = corelib::LockWaitMs();
+    corelib::SetLockWaitMs(0);
+    ASSERT_EQ(holder.BeginAccess(), 0);
+    EXPECT_EQ(corelib::IndexFile::Create(path, layout), corelib::kDataLockViolation);
+    EXPECT_EQ(std::filesystem::file_size(path), filled);
+    corelib::IndexPosition position;
+    int32_t key = 0, record = 0;
+    const int32_t wanted = 39;
+    EXPECT_EQ(holder.Search(reinterpret_cast<const uint8_t*>(&wanted), position,
+                            reinterpret_cast<uint8_t*>(&key), record),
+              0);
+    EXPECT_EQ(record, 39);
+    ASSERT_EQ(holder.EndAccess(), 0);
+
+    EXPECT_EQ(corelib::IndexFile::Create(path, layout), 0);
+    corelib::SetLockWaitMs(waitBefore);
+    EXPECT_EQ(std::filesystem::file_size(path), 2u * layout.pageSize);
+    // The position still holds the search's path: First starts afresh.
+    EXPECT_EQ(holder.First(position, reinterpret_cast<uint8_t*>(&key), record),
+              corelib::kDataNotFound)
+        << corelib::DataDamageText(holder.LastDamage());
+}
