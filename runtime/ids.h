@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace rt {
 
@@ -24,6 +26,13 @@ inline constexpr uint32_t KIND6_FLAGS = 0x06000000;
 // Menu-item units have kind nibble 6 and class nibble 2.
 constexpr bool IsMenuItemId(uint32_t id) {
     return (id & 0x0F000000) == 0x06000000 && (id & 0xF0000000) == 0x20000000;
+}
+
+// An id as reports name it: eight upper-case hexadecimal digits.
+inline std::string IdText(uint32_t id) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", id);
+    return text;
 }
 
 }  // namespace rt

@@ -1,24 +1,16 @@
 // Raising unit events: handler resolution over the unit records, event
 // blocking and the current event source.
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "runtime/application_object.h"
 #include "runtime/arg_record.h"
 #include "runtime/event_call.h"
+#include "runtime/ids.h"
 #include "runtime/system_hooks.h"
 
 namespace rt {
-namespace {
-
-std::string HexId(uint32_t id) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", id);
-    return text;
-}
-
-}  // namespace
-
 void ApplicationObject::ProcessPendingMessages() {
     if (auto process = NativeWindows().processPendingMessages)
         process();
@@ -29,7 +21,7 @@ uintptr_t ApplicationObject::ResolveHandler(uint32_t windowId, uint32_t unitId,
     WindowRecord* window = windows_.FindWindow(windowId);
     if (!window) {
         FatalError(
-            ("An event was raised for the window " + HexId(windowId) + ", which does not exist.")
+            ("An event was raised for the window " + IdText(windowId) + ", which does not exist.")
                 .c_str(),
             0);
         return 0;
@@ -37,8 +29,8 @@ uintptr_t ApplicationObject::ResolveHandler(uint32_t windowId, uint32_t unitId,
     UnitTable& units = window->units;
     UnitEntryView unit = units.ViewOf(unitId);
     if (!unit.Valid()) {
-        FatalError(("An event was raised for the unit " + HexId(unitId) + " of the window " +
-                    HexId(windowId) + ", which does not exist.")
+        FatalError(("An event was raised for the unit " + IdText(unitId) + " of the window " +
+                    IdText(windowId) + ", which does not exist.")
                        .c_str(),
                    0);
         return 0;
@@ -54,10 +46,10 @@ uintptr_t ApplicationObject::ResolveHandler(uint32_t windowId, uint32_t unitId,
     }
     const DataTypeInfo* info = ResolveType(type);
     if (!info || !(info->flags & TYPE_FLAGS_EVENTS)) {
-        FatalError(
-            ("An event was raised for a unit of the type " + HexId(type) + ", which has no events.")
-                .c_str(),
-            0);
+        FatalError(("An event was raised for a unit of the type " + IdText(type) +
+                    ", which has no events.")
+                       .c_str(),
+                   0);
         return 0;
     }
     if (type == WINDOW_UNIT_TYPE)
@@ -86,22 +78,21 @@ bool ApplicationObject::RunHandler(uintptr_t handler, uint32_t windowId, uint32_
 }
 
 intptr_t ApplicationObject::CallEvent(EventCall* call) {
-    if (!call || EventBlockCount() > 0)
+    if (!call || call->argumentCount < 0 || call->argumentCount > 5)
         return 0;
-    if (call->argumentCount < 0 || call->argumentCount > 5)
-        return 0;
-    uintptr_t handler = ResolveHandler(call->windowId, call->unitId, call->eventNumber);
-    if (!handler)
-        return 0;
-    WindowRecord* window = windows_.FindWindow(call->windowId);
-    uint32_t source = call->unitId ? call->unitId : window->units.KeyAt(0);
-    int64_t result = 0;
-    if (RunHandler(handler, call->windowId, source, call->arguments, call->argumentCount,
-                   &result)) {
+    // The short call is the wide one with at most five arguments.
+    WideEventCall wide{};
+    wide.windowId = call->windowId;
+    wide.unitId = call->unitId;
+    wide.eventNumber = call->eventNumber;
+    wide.argumentCount = call->argumentCount;
+    std::copy_n(call->arguments, call->argumentCount, wide.arguments);
+    const intptr_t raised = CallWideEvent(&wide);
+    if (wide.resultPresent) {
         call->resultPresent = 1;
-        call->result = intptr_t(result);
+        call->result = intptr_t(wide.result);
     }
-    return 1;
+    return raised;
 }
 
 intptr_t ApplicationObject::CallWideEvent(WideEventCall* call) {

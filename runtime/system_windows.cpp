@@ -4,19 +4,10 @@
 #include <algorithm>
 
 #include "runtime/application_object.h"
+#include "runtime/ids.h"
 #include "runtime/system_hooks.h"
 
 namespace rt {
-namespace {
-
-std::string HexId(uint32_t id) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", id);
-    return text;
-}
-
-}  // namespace
-
 bool ApplicationObject::NativeWindowExists(NativeHandle handle) const {
     auto exists = NativeWindows().windowExists;
     return handle != 0 && exists && exists(handle);
@@ -71,7 +62,7 @@ intptr_t ApplicationObject::FindUnitObject(uint32_t windowId, uint32_t unitId,
     if (object && NativeWindowExists(object->Handle()))
         return reinterpret_cast<intptr_t>(object);
     if (fatalWhenMissing) {
-        FatalError(("The unit " + HexId(unitId) + " of the window " + HexId(windowId) +
+        FatalError(("The unit " + IdText(unitId) + " of the window " + IdText(windowId) +
                     " does not exist or has no window.")
                        .c_str(),
                    0);

@@ -86,18 +86,12 @@ constexpr uint32_t NumericSize(TypeCode code) {
 // Bytes a value of a fixed-size code occupies (the size rule without the
 // two variable-size codes, which need the value itself: see ValueSize).
 constexpr uint32_t FixedValueSize(TypeCode code) {
+    if (const uint32_t numeric = NumericSize(code))
+        return numeric;
     switch (code) {
-        case TYPE_BYTE:
-            return 1;
-        case TYPE_SHORT:
-            return 2;
-        case TYPE_INT:
-        case TYPE_FLOAT:
         case TYPE_BOOL:
         case TYPE_SUBPTR:
             return 4;
-        case TYPE_LONG:
-        case TYPE_DOUBLE:
         case TYPE_DATETIME:
         case TYPE_EXTRA8:
             return 8;

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 // jpeglib.h needs size_t and FILE first.
@@ -32,6 +33,7 @@ std::vector<uint8_t> FileFromEnvironment(const char* variable) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+// Each input is read once, the first time a benchmark asks for it.
 const std::vector<uint8_t>& Gif() {
     static const std::vector<uint8_t> bytes = FileFromEnvironment("PICBATCH_BENCH_GIF");
     return bytes;
@@ -45,38 +47,55 @@ const std::vector<uint8_t>& Png() {
     return bytes;
 }
 
-void ReportPixels(benchmark::State& state, int64_t pixels) {
+// Every benchmark has one shape: decode the whole input once an iteration
+// and report the pixels decoded a second. `decode` answers the pixels of
+// one decoding, or a negative count when it could not decode.
+template <typename Decode>
+void MeasureDecoding(benchmark::State& state, const std::vector<uint8_t>& data,
+                     const char* variable, Decode decode) {
+    if (data.empty())
+        return state.SkipWithError((std::string(variable) + " not set").c_str());
+    int64_t pixels = 0;
+    for (auto _ : state) {
+        pixels = decode(data);
+        if (pixels < 0)
+            return state.SkipWithError("the picture did not decode");
+    }
     state.counters["MP/s"] =
         benchmark::Counter(double(pixels) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// The runtime's loader, the same for every format it reads.
+int64_t LoadPicturePixels(const std::vector<uint8_t>& data) {
+    corelib::PictureRecord* record = corelib::LoadPictureMemory(data.data(), data.size());
+    if (!record)
+        return -1;
+    const int64_t pixels = int64_t(record->width) * record->height;
+    corelib::ReleasePicture(record);
+    return pixels;
+}
+
+// ---- GIF ----
+
 // ---- GIF ----
 
 void BM_GifGifPicture(benchmark::State& state) {
-    const std::vector<uint8_t>& data = Gif();
-    if (data.empty())
-        return state.SkipWithError("PICBATCH_BENCH_GIF not set");
-    int64_t pixels = 0;
-    for (auto _ : state) {
+    MeasureDecoding(state, Gif(), "PICBATCH_BENCH_GIF", [](const std::vector<uint8_t>& data) {
         corelib::GifPicture gif;
         gif.SetMemoryMode(true);
         gif.Load(data.data(), uint32_t(data.size()));
-        pixels = 0;
+        int64_t pixels = 0;
         gif.FirstFrame();
         // Memory mode keeps each image's block; the data rewinds after the
         // last image.
-        do {
-            uint32_t bytes = 0;
-            uint8_t* block = gif.TakeDib(&bytes);
-            if (!block)
-                break;
+        while (uint8_t* block = gif.TakeDib(nullptr)) {
             pixels += int64_t(gif.frameWidth()) * gif.frameHeight();
             benchmark::DoNotOptimize(block[1064]);
             corelib::FreePictureBlock(block);
             gif.NextFrame();
-        } while (true);
-    }
-    ReportPixels(state, pixels);
+        }
+        return pixels;
+    });
 }
 
 struct MemoryReader {
@@ -94,50 +113,34 @@ int ReadFromMemory(GifFileType* file, GifByteType* out, int count) {
 }
 
 void BM_GifGiflib(benchmark::State& state) {
-    const std::vector<uint8_t>& data = Gif();
-    if (data.empty())
-        return state.SkipWithError("PICBATCH_BENCH_GIF not set");
-    int64_t pixels = 0;
-    for (auto _ : state) {
+    MeasureDecoding(state, Gif(), "PICBATCH_BENCH_GIF", [](const std::vector<uint8_t>& data) {
         MemoryReader reader{data.data(), data.size(), 0};
         int error = 0;
         GifFileType* file = DGifOpen(&reader, ReadFromMemory, &error);
-        if (!file || DGifSlurp(file) != GIF_OK)
-            return state.SkipWithError("giflib could not read the file");
-        pixels = 0;
-        for (int i = 0; i < file->ImageCount; ++i) {
-            const GifImageDesc& d = file->SavedImages[i].ImageDesc;
-            pixels += int64_t(d.Width) * d.Height;
-            benchmark::DoNotOptimize(file->SavedImages[i].RasterBits[0]);
+        if (!file)
+            return int64_t(-1);
+        int64_t pixels = -1;
+        if (DGifSlurp(file) == GIF_OK) {
+            pixels = 0;
+            for (int i = 0; i < file->ImageCount; ++i) {
+                const GifImageDesc& d = file->SavedImages[i].ImageDesc;
+                pixels += int64_t(d.Width) * d.Height;
+                benchmark::DoNotOptimize(file->SavedImages[i].RasterBits[0]);
+            }
         }
         DGifCloseFile(file, &error);
-    }
-    ReportPixels(state, pixels);
+        return pixels;
+    });
 }
 
 // ---- JPEG ----
 
 void BM_JpegLoadPicture(benchmark::State& state) {
-    const std::vector<uint8_t>& data = Jpeg();
-    if (data.empty())
-        return state.SkipWithError("PICBATCH_BENCH_JPEG not set");
-    int64_t pixels = 0;
-    for (auto _ : state) {
-        corelib::PictureRecord* record = corelib::LoadPictureMemory(data.data(), data.size());
-        if (!record)
-            return state.SkipWithError("the picture did not load");
-        pixels = int64_t(record->width) * record->height;
-        corelib::ReleasePicture(record);
-    }
-    ReportPixels(state, pixels);
+    MeasureDecoding(state, Jpeg(), "PICBATCH_BENCH_JPEG", LoadPicturePixels);
 }
 
 void BM_JpegLibjpegDirect(benchmark::State& state) {
-    const std::vector<uint8_t>& data = Jpeg();
-    if (data.empty())
-        return state.SkipWithError("PICBATCH_BENCH_JPEG not set");
-    int64_t pixels = 0;
-    for (auto _ : state) {
+    MeasureDecoding(state, Jpeg(), "PICBATCH_BENCH_JPEG", [](const std::vector<uint8_t>& data) {
         jpeg_decompress_struct info;
         jpeg_error_mgr errors;
         info.err = jpeg_std_error(&errors);
@@ -156,37 +159,22 @@ void BM_JpegLibjpegDirect(benchmark::State& state) {
             jpeg_read_scanlines(&info, rows, 4);
         }
         jpeg_finish_decompress(&info);
-        pixels = int64_t(info.output_width) * info.output_height;
+        const int64_t pixels = int64_t(info.output_width) * info.output_height;
         jpeg_destroy_decompress(&info);
         benchmark::DoNotOptimize(out[0]);
         std::free(out);
-    }
-    ReportPixels(state, pixels);
+        return pixels;
+    });
 }
 
 // ---- PNG ----
 
 void BM_PngLoadPicture(benchmark::State& state) {
-    const std::vector<uint8_t>& data = Png();
-    if (data.empty())
-        return state.SkipWithError("PICBATCH_BENCH_PNG not set");
-    int64_t pixels = 0;
-    for (auto _ : state) {
-        corelib::PictureRecord* record = corelib::LoadPictureMemory(data.data(), data.size());
-        if (!record)
-            return state.SkipWithError("the picture did not load");
-        pixels = int64_t(record->width) * record->height;
-        corelib::ReleasePicture(record);
-    }
-    ReportPixels(state, pixels);
+    MeasureDecoding(state, Png(), "PICBATCH_BENCH_PNG", LoadPicturePixels);
 }
 
 void BM_PngLibpngDirect(benchmark::State& state) {
-    const std::vector<uint8_t>& data = Png();
-    if (data.empty())
-        return state.SkipWithError("PICBATCH_BENCH_PNG not set");
-    int64_t pixels = 0;
-    for (auto _ : state) {
+    MeasureDecoding(state, Png(), "PICBATCH_BENCH_PNG", [](const std::vector<uint8_t>& data) {
         png_image image;
         std::memset(&image, 0, sizeof image);
         image.version = PNG_IMAGE_VERSION;
@@ -194,12 +182,12 @@ void BM_PngLibpngDirect(benchmark::State& state) {
         image.format = PNG_FORMAT_BGRA;
         auto* out = static_cast<uint8_t*>(std::malloc(PNG_IMAGE_SIZE(image)));
         png_image_finish_read(&image, nullptr, out, 0, nullptr);
-        pixels = int64_t(image.width) * image.height;
+        const int64_t pixels = int64_t(image.width) * image.height;
         png_image_free(&image);
         benchmark::DoNotOptimize(out[0]);
         std::free(out);
-    }
-    ReportPixels(state, pixels);
+        return pixels;
+    });
 }
 
 BENCHMARK(BM_GifGifPicture)->Unit(benchmark::kMillisecond);

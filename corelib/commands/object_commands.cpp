@@ -14,18 +14,9 @@ rt::InterfaceHolder* HolderOf(const rt::ArgRecord& arg) {
     return static_cast<rt::InterfaceHolder*>(arg.asPointer());
 }
 
+// The runtime owns how a holder lets go of its interface and block.
 void Release(rt::InterfaceHolder* holder) {
-    if (holder->object) {
-        if (holder->block) {
-            holder->object->ReleaseBlock(holder->block);
-            holder->block = nullptr;
-        }
-        holder->object->Release();
-        holder->object = nullptr;
-    } else if (holder->block) {
-        CallSystem(rt::SN_FREE, reinterpret_cast<intptr_t>(holder->block));
-        holder->block = nullptr;
-    }
+    CallSystem(rt::SN_RELEASE_REF, reinterpret_cast<intptr_t>(holder));
 }
 
 }  // namespace

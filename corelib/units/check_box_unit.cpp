@@ -90,8 +90,7 @@ public:
                 break;
             case CHECK_TICKED:
                 FollowControl();
-                PutWord(result, words_[index]);
-                break;
+                [[fallthrough]];
             default:
                 PutWord(result, words_[index]);
                 break;

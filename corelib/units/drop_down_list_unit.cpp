@@ -163,8 +163,7 @@ public:
                 break;
             case LIST_CURRENT:
                 words_[index] = int32_t(Send(CB_GETCURSEL));
-                PutWord(result, words_[index]);
-                break;
+                [[fallthrough]];
             default:
                 PutWord(result, words_[index]);
                 break;

@@ -323,16 +323,10 @@ bool Inside(HWND hwnd, LPARAM lParam) {
     return PtInRect(client, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
 }
 
-LRESULT ButtonProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
-    auto* state = StateOf<ButtonState>(hwnd);
-    LRESULT handled = 0;
-    if (HandleCommonMessage(hwnd, state, message, wParam, lParam, &handled))
-        return handled;
+// Every message but the common ones and WM_PAINT (ControlWindowProcedure).
+LRESULT ButtonMessage(HWND hwnd, ButtonState* state, uint32_t message, WPARAM wParam,
+                      LPARAM lParam) {
     switch (message) {
-        case WM_PAINT:
-            if (state)
-                Paint(hwnd, state);
-            return 0;
         case WM_GETDLGCODE: {
             uint32_t type = TypeOf(hwnd);
             if (type == BS_GROUPBOX)
@@ -345,18 +339,13 @@ LRESULT ButtonProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
                 return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
             return DLGC_BUTTON;
         }
-        case WM_SETTEXT: {
-            LRESULT r = DefWindowProc(hwnd, message, wParam, lParam);
-            InvalidateRect(hwnd, nullptr, true);
-            return r;
-        }
+        case WM_SETTEXT:
+            return SetTextAndRedraw(hwnd, wParam, lParam);
         case WM_ENABLE:
             InvalidateRect(hwnd, nullptr, true);
             return 0;
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
-            if (!state)
-                return 0;
             if (message == WM_KILLFOCUS) {
                 state->spaceDown = false;
                 if (!state->tracking)
@@ -369,7 +358,7 @@ LRESULT ButtonProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            if (!state || TypeOf(hwnd) == BS_GROUPBOX)
+            if (TypeOf(hwnd) == BS_GROUPBOX)
                 return 0;
             SetFocus(hwnd);
             SetCapture(hwnd);
@@ -379,11 +368,11 @@ LRESULT ButtonProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
                 NotifyParent(hwnd, BN_DBLCLK);
             return 0;
         case WM_MOUSEMOVE:
-            if (state && state->tracking)
+            if (state->tracking)
                 SetPushed(hwnd, state, Inside(hwnd, lParam));
             return 0;
         case WM_LBUTTONUP:
-            if (!state || !state->tracking)
+            if (!state->tracking)
                 return 0;
             state->tracking = false;
             ReleaseCapture();
@@ -392,19 +381,18 @@ LRESULT ButtonProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
                 Click(hwnd, state);
             return 0;
         case WM_CAPTURECHANGED:
-            if (state && state->tracking) {
+            if (state->tracking) {
                 state->tracking = false;
                 SetPushed(hwnd, state, false);
             }
             return 0;
         case WM_KEYDOWN:
-            if (state && wParam == VK_SPACE && TypeOf(hwnd) != BS_GROUPBOX) {
+            if (wParam == VK_SPACE && TypeOf(hwnd) != BS_GROUPBOX) {
                 state->spaceDown = true;
                 SetPushed(hwnd, state, true);
                 return 0;
             }
-            if (state &&
-                (wParam == VK_DOWN || wParam == VK_RIGHT || wParam == VK_UP || wParam == VK_LEFT) &&
+            if ((wParam == VK_DOWN || wParam == VK_RIGHT || wParam == VK_UP || wParam == VK_LEFT) &&
                 IsRadioType(TypeOf(hwnd))) {
                 // Arrows move through the radio group and choose as they go.
                 std::vector<HWND> group = RadioGroup(hwnd);
@@ -425,7 +413,7 @@ LRESULT ButtonProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
             }
             return DefWindowProc(hwnd, message, wParam, lParam);
         case WM_KEYUP:
-            if (state && wParam == VK_SPACE && state->spaceDown) {
+            if (wParam == VK_SPACE && state->spaceDown) {
                 state->spaceDown = false;
                 SetPushed(hwnd, state, false);
                 Click(hwnd, state);
@@ -435,19 +423,15 @@ LRESULT ButtonProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
         case WM_CHAR:
             return 0;
         case BM_GETCHECK:
-            return state ? state->check : 0;
+            return state->check;
         case BM_SETCHECK:
-            if (state)
-                SetCheck(hwnd, state, LRESULT(wParam));
+            SetCheck(hwnd, state, LRESULT(wParam));
             return 0;
         case BM_GETSTATE:
-            if (!state)
-                return 0;
             return state->check | (state->pushed ? BST_PUSHED : 0) |
                    (GetFocus() == hwnd ? BST_FOCUS : 0);
         case BM_SETSTATE:
-            if (state)
-                SetPushed(hwnd, state, wParam != 0);
+            SetPushed(hwnd, state, wParam != 0);
             return 0;
         case BM_SETSTYLE: {
             uint32_t style = (Style(hwnd) & ~0xFFFFu) | uint32_t(wParam & 0xFFFF);
@@ -457,14 +441,12 @@ LRESULT ButtonProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case BM_CLICK:
-            if (state && IsWindowEnabled(hwnd))
+            if (IsWindowEnabled(hwnd))
                 Click(hwnd, state);
             return 0;
         case BM_GETIMAGE:
-            return state ? reinterpret_cast<LRESULT>(state->image) : 0;
+            return reinterpret_cast<LRESULT>(state->image);
         case BM_SETIMAGE: {
-            if (!state)
-                return 0;
             HGDIOBJ previous = state->image;
             state->image = reinterpret_cast<HGDIOBJ>(lParam);
             state->imageType = wParam;
@@ -479,7 +461,7 @@ LRESULT ButtonProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 WNDPROC ButtonWindowProc() {
-    return ButtonProc;
+    return ControlWindowProcedure<ButtonState, Paint, ButtonMessage>;
 }
 
 }  // namespace platform::controls

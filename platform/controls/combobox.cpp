@@ -231,12 +231,7 @@ void Layout(HWND hwnd, ComboState* state) {
 
 void Create(HWND hwnd, ComboState* state, const CREATESTRUCT* create) {
     uint32_t style = create->style;
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = SelectObject(dc, ControlFont(hwnd));
-    TEXTMETRIC metrics;
-    GetTextMetrics(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
+    const TEXTMETRIC metrics = ControlFontMetrics(hwnd);
     state->fieldHeight = int(metrics.tmHeight) + 8;
     uint32_t kind = style & CBS_KINDMASK;
     void* instance = create->hInstance;

@@ -40,6 +40,22 @@ HFONT ControlFont(HWND hwnd) {
     return GetStockObject(DEFAULT_GUI_FONT);
 }
 
+TEXTMETRIC ControlFontMetrics(HWND hwnd) {
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, ControlFont(hwnd));
+    TEXTMETRIC metrics;
+    GetTextMetrics(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    return metrics;
+}
+
+LRESULT SetTextAndRedraw(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = DefWindowProc(hwnd, WM_SETTEXT, wParam, lParam);
+    InvalidateRect(hwnd, nullptr, true);
+    return result;
+}
+
 HWND NotifyWindow(HWND hwnd) {
     auto* state = reinterpret_cast<ControlState*>(GetWindowLongPtr(hwnd, 0));
     if (state && state->notifyTarget)

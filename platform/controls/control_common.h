@@ -56,7 +56,34 @@ bool HandleCommonMessage(HWND hwnd, State* state, uint32_t message, WPARAM wPara
     }
 }
 
+// Every control's window procedure begins alike, so it is written once:
+// without a state (a message before WM_NCCREATE) the window answers as a
+// plain one; then come the common messages above and WM_PAINT, which paints
+// with `Paint`; every other message goes to `Own`, with the state present.
+template <typename State, void (*Paint)(HWND, State*),
+          LRESULT (*Own)(HWND, State*, uint32_t, WPARAM, LPARAM)>
+LRESULT ControlWindowProcedure(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
+    auto* state = StateOf<State>(hwnd);
+    if (!state && message != WM_NCCREATE)
+        return DefWindowProc(hwnd, message, wParam, lParam);
+    LRESULT handled = 0;
+    if (HandleCommonMessage(hwnd, state, message, wParam, lParam, &handled))
+        return handled;
+    if (message == WM_PAINT) {
+        Paint(hwnd, state);
+        return 0;
+    }
+    return Own(hwnd, state, message, wParam, lParam);
+}
+
+// WM_SETTEXT for a control that paints its text itself: keeps the text and
+// redraws the whole control with it.
+LRESULT SetTextAndRedraw(HWND hwnd, WPARAM wParam, LPARAM lParam);
+
 HFONT ControlFont(HWND hwnd);
+// The metrics of the control's font, from which the controls size their
+// rows and fields.
+TEXTMETRIC ControlFontMetrics(HWND hwnd);
 
 // WM_COMMAND with the control's id and `code` to its parent (or target).
 void NotifyParent(HWND hwnd, uint16_t code);

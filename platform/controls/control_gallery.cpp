@@ -1,7 +1,5 @@
 #include "platform/controls/control_gallery.h"
 
-#include <mutex>
-
 #include "platform/controls/controls.h"
 #include "platform/menus/menus.h"
 
@@ -36,16 +34,7 @@ LRESULT PanelProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool RegisterPanel() {
-    static std::once_flag once;
-    static bool ok = false;
-    std::call_once(once, [] {
-        WNDCLASS c;
-        c.lpfnWndProc = PanelProc;
-        c.lpszClassName = kPanelClass;
-        c.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNFACE + 1));
-        ok = RegisterClass(&c) != 0;
-    });
-    return ok;
+    return EnsureWindowClass(kPanelClass, PanelProc, COLOR_BTNFACE);
 }
 
 HMENU GalleryMenu() {

@@ -345,17 +345,9 @@ void Character(HWND hwnd, EditState* state, WPARAM ch) {
     }
 }
 
-LRESULT EditProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
-    auto* state = StateOf<EditState>(hwnd);
-    if (!state && message != WM_NCCREATE)
-        return DefWindowProc(hwnd, message, wParam, lParam);
-    LRESULT handled = 0;
-    if (HandleCommonMessage(hwnd, state, message, wParam, lParam, &handled))
-        return handled;
+// Every message but the common ones and WM_PAINT (ControlWindowProcedure).
+LRESULT EditMessage(HWND hwnd, EditState* state, uint32_t message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_PAINT:
-            Paint(hwnd, state);
-            return 0;
         case WM_GETDLGCODE:
             return DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
         case WM_SETTEXT: {
@@ -507,7 +499,7 @@ LRESULT EditProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 WNDPROC EditWindowProc() {
-    return EditProc;
+    return ControlWindowProcedure<EditState, Paint, EditMessage>;
 }
 
 }  // namespace platform::controls

@@ -41,13 +41,7 @@ int Count(const ListState* s) {
 int ItemHeight(HWND hwnd, ListState* state) {
     if (state->itemHeight > 0)
         return state->itemHeight;
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = SelectObject(dc, ControlFont(hwnd));
-    TEXTMETRIC metrics;
-    GetTextMetrics(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
-    state->itemHeight = std::max(1, int(metrics.tmHeight) + 4);
+    state->itemHeight = std::max(1, int(ControlFontMetrics(hwnd).tmHeight) + 4);
     return state->itemHeight;
 }
 
@@ -377,20 +371,12 @@ LRESULT ItemMessage(HWND hwnd, ListState* state, uint32_t message, WPARAM wParam
     }
 }
 
-LRESULT ListProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
-    auto* state = StateOf<ListState>(hwnd);
-    if (!state && message != WM_NCCREATE)
-        return DefWindowProc(hwnd, message, wParam, lParam);
-    LRESULT handled = 0;
-    if (HandleCommonMessage(hwnd, state, message, wParam, lParam, &handled))
-        return handled;
+// Every message but the common ones and WM_PAINT (ControlWindowProcedure).
+LRESULT ListMessage(HWND hwnd, ListState* state, uint32_t message, WPARAM wParam, LPARAM lParam) {
     if (message >= LB_ADDSTRING && message <= LB_FINDSTRINGEXACT) {
         return ItemMessage(hwnd, state, message, wParam, lParam);
     }
     switch (message) {
-        case WM_PAINT:
-            Paint(hwnd, state);
-            return 0;
         case WM_GETDLGCODE:
             return DLGC_WANTARROWS | DLGC_WANTCHARS;
         case WM_ENABLE:
@@ -482,7 +468,7 @@ LRESULT ListProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 WNDPROC ListBoxWindowProc() {
-    return ListProc;
+    return ControlWindowProcedure<ListState, Paint, ListMessage>;
 }
 
 }  // namespace platform::controls

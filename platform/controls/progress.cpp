@@ -62,17 +62,10 @@ void Paint(HWND hwnd, ProgressState* state) {
     EndPaint(hwnd, &paint);
 }
 
-LRESULT ProgressProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
-    auto* state = StateOf<ProgressState>(hwnd);
-    if (!state && message != WM_NCCREATE)
-        return DefWindowProc(hwnd, message, wParam, lParam);
-    LRESULT handled = 0;
-    if (HandleCommonMessage(hwnd, state, message, wParam, lParam, &handled))
-        return handled;
+// Every message but the common ones and WM_PAINT (ControlWindowProcedure).
+LRESULT ProgressMessage(HWND hwnd, ProgressState* state, uint32_t message, WPARAM wParam,
+                        LPARAM lParam) {
     switch (message) {
-        case WM_PAINT:
-            Paint(hwnd, state);
-            return 0;
         case WM_ENABLE:
             InvalidateRect(hwnd, nullptr, false);
             return 0;
@@ -133,7 +126,7 @@ LRESULT ProgressProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) 
 }  // namespace
 
 WNDPROC ProgressWindowProc() {
-    return ProgressProc;
+    return ControlWindowProcedure<ProgressState, Paint, ProgressMessage>;
 }
 
 }  // namespace platform::controls

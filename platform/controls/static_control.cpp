@@ -84,23 +84,14 @@ void Paint(HWND hwnd, StaticState* state) {
     EndPaint(hwnd, &paint);
 }
 
-LRESULT StaticProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
-    auto* state = StateOf<StaticState>(hwnd);
-    LRESULT handled = 0;
-    if (HandleCommonMessage(hwnd, state, message, wParam, lParam, &handled))
-        return handled;
+// Every message but the common ones and WM_PAINT (ControlWindowProcedure).
+LRESULT StaticMessage(HWND hwnd, StaticState* state, uint32_t message, WPARAM wParam,
+                      LPARAM lParam) {
     switch (message) {
-        case WM_PAINT:
-            if (state)
-                Paint(hwnd, state);
-            return 0;
         case WM_GETDLGCODE:
             return DLGC_STATIC;
-        case WM_SETTEXT: {
-            LRESULT r = DefWindowProc(hwnd, message, wParam, lParam);
-            InvalidateRect(hwnd, nullptr, true);
-            return r;
-        }
+        case WM_SETTEXT:
+            return SetTextAndRedraw(hwnd, wParam, lParam);
         case WM_ENABLE:
             InvalidateRect(hwnd, nullptr, true);
             return 0;
@@ -112,8 +103,6 @@ LRESULT StaticProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case STM_SETICON:
         case STM_SETIMAGE: {
-            if (!state)
-                return 0;
             HGDIOBJ previous = state->image;
             state->image =
                 reinterpret_cast<HGDIOBJ>(message == STM_SETICON ? LPARAM(wParam) : lParam);
@@ -122,7 +111,7 @@ LRESULT StaticProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
         }
         case STM_GETICON:
         case STM_GETIMAGE:
-            return state ? reinterpret_cast<LRESULT>(state->image) : 0;
+            return reinterpret_cast<LRESULT>(state->image);
         default:
             return DefWindowProc(hwnd, message, wParam, lParam);
     }
@@ -131,7 +120,7 @@ LRESULT StaticProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 WNDPROC StaticWindowProc() {
-    return StaticProc;
+    return ControlWindowProcedure<StaticState, Paint, StaticMessage>;
 }
 
 }  // namespace platform::controls

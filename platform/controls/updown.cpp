@@ -210,21 +210,14 @@ void SetBuddy(HWND hwnd, UpDownState* state, HWND buddy) {
         SetPosition(hwnd, state, state->position);
 }
 
-LRESULT UpDownProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
-    auto* state = StateOf<UpDownState>(hwnd);
-    if (!state && message != WM_NCCREATE)
-        return DefWindowProc(hwnd, message, wParam, lParam);
-    LRESULT handled = 0;
-    if (HandleCommonMessage(hwnd, state, message, wParam, lParam, &handled))
-        return handled;
+// Every message but the common ones and WM_PAINT (ControlWindowProcedure).
+LRESULT UpDownMessage(HWND hwnd, UpDownState* state, uint32_t message, WPARAM wParam,
+                      LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             // An automatic buddy is the sibling created just before.
             if (Style(hwnd) & UDS_AUTOBUDDY)
                 SetBuddy(hwnd, state, GetWindow(hwnd, GW_HWNDPREV));
-            return 0;
-        case WM_PAINT:
-            Paint(hwnd, state);
             return 0;
         case WM_ENABLE:
             InvalidateRect(hwnd, nullptr, false);
@@ -323,7 +316,7 @@ LRESULT UpDownProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 WNDPROC UpDownWindowProc() {
-    return UpDownProc;
+    return ControlWindowProcedure<UpDownState, Paint, UpDownMessage>;
 }
 
 }  // namespace platform::controls

@@ -105,13 +105,10 @@ public:
 
     HWND InitialFocus(HWND) const override { return name_; }
 
-    void Command(HWND, int id, uint16_t code, HWND) override {
+    void Command(HWND dialog, int id, uint16_t code, HWND control) override {
         switch (id) {
             case IDOK:
                 Confirm();
-                break;
-            case IDCANCEL:
-                End(IDCANCEL);
                 break;
             case kUpId:
                 folder_ = ParentFolder(folder_);
@@ -140,6 +137,7 @@ public:
                 break;
             }
             default:
+                ModalDialog::Command(dialog, id, code, control);  // Cancel
                 break;
         }
     }

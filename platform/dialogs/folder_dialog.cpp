@@ -51,13 +51,10 @@ public:
         return true;
     }
 
-    void Command(HWND, int id, uint16_t code, HWND) override {
+    void Command(HWND dialog, int id, uint16_t code, HWND control) override {
         switch (id) {
             case IDOK:
                 Confirm();
-                break;
-            case IDCANCEL:
-                End(IDCANCEL);
                 break;
             case kUpId:
                 Open(ParentFolder(folder_));
@@ -74,6 +71,7 @@ public:
                 break;
             }
             default:
+                ModalDialog::Command(dialog, id, code, control);  // Cancel
                 break;
         }
     }

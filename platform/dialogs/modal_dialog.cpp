@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <mutex>
 
 #include "platform/base/text_codec.h"
 #include "platform/dialogs/message_box_dialog.h"
@@ -44,17 +43,8 @@ LRESULT DialogProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool RegisterDialogClass() {
-    static std::once_flag once;
-    static bool ok = false;
-    std::call_once(once, [] {
-        RegisterStandardControls();
-        WNDCLASS windowClass;
-        windowClass.lpfnWndProc = DialogProc;
-        windowClass.lpszClassName = kDialogClass;
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNFACE + 1));
-        ok = RegisterClass(&windowClass) != 0;
-    });
-    return ok;
+    RegisterStandardControls();
+    return EnsureWindowClass(kDialogClass, DialogProc, COLOR_BTNFACE);
 }
 
 void Pump() {

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/base/byte_order.h"
 #include "platform/graphics/raster.h"
 
 namespace platform {
@@ -65,7 +66,7 @@ HBITMAP BitmapFromDib(const BITMAPINFO* info, const void* bits) {
                     out[x] = palette[in[x]];
                     break;
                 case 16: {
-                    uint32_t v = in[2 * x] | (in[2 * x + 1] << 8);
+                    uint32_t v = ReadLe16(in + 2 * x);
                     auto expand = [](uint32_t c) { return (c << 3) | (c >> 2); };
                     out[x] = (expand((v >> 10) & 31) << 16) | (expand((v >> 5) & 31) << 8) |
                              expand(v & 31);

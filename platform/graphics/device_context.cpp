@@ -1,5 +1,6 @@
 #include <atomic>
 #include <mutex>
+#include <utility>
 
 #include "platform/graphics/gdi_objects.h"
 
@@ -136,18 +137,30 @@ HGDIOBJ GetCurrentObject(HDC handle, uint32_t kind) {
     }
 }
 
-#define DC_FIELD_ACCESSORS(Setter, Getter, Type, field, fallback) \
-    Type Setter(HDC handle, Type value) {                         \
-        auto* dc = As<Dc>(handle, Kind::Dc);                      \
-        if (!dc)                                                  \
-            return fallback;                                      \
-        Type previous = dc->state.field;                          \
-        dc->state.field = value;                                  \
-        return previous;                                          \
-    }                                                             \
-    Type Getter(HDC handle) {                                     \
-        auto* dc = As<Dc>(handle, Kind::Dc);                      \
-        return dc ? dc->state.field : fallback;                   \
+namespace {
+
+// The Set* calls that replace one field of the context's state answer the
+// field's value before; a handle that is not a context answers `invalid`.
+template <typename T>
+T ReplaceState(HDC handle, T DcState::*field, T value, T invalid) {
+    auto* dc = As<Dc>(handle, Kind::Dc);
+    return dc ? std::exchange(dc->state.*field, value) : invalid;
+}
+
+template <typename T>
+T ReadState(HDC handle, T DcState::*field, T invalid) {
+    auto* dc = As<Dc>(handle, Kind::Dc);
+    return dc ? dc->state.*field : invalid;
+}
+
+}  // namespace
+
+#define DC_FIELD_ACCESSORS(Setter, Getter, Type, field, fallback)            \
+    Type Setter(HDC handle, Type value) {                                    \
+        return ReplaceState<Type>(handle, &DcState::field, value, fallback); \
+    }                                                                        \
+    Type Getter(HDC handle) {                                                \
+        return ReadState<Type>(handle, &DcState::field, fallback);           \
     }
 
 DC_FIELD_ACCESSORS(SetTextColor, GetTextColor, COLORREF, textColor, CLR_INVALID)
@@ -157,30 +170,15 @@ DC_FIELD_ACCESSORS(SetStretchBltMode, GetStretchBltMode, int, stretchMode, 0)
 #undef DC_FIELD_ACCESSORS
 
 COLORREF SetDCBrushColor(HDC handle, COLORREF color) {
-    auto* dc = As<Dc>(handle, Kind::Dc);
-    if (!dc)
-        return CLR_INVALID;
-    COLORREF previous = dc->state.dcBrushColor;
-    dc->state.dcBrushColor = color;
-    return previous;
+    return ReplaceState(handle, &DcState::dcBrushColor, color, CLR_INVALID);
 }
 
 COLORREF SetDCPenColor(HDC handle, COLORREF color) {
-    auto* dc = As<Dc>(handle, Kind::Dc);
-    if (!dc)
-        return CLR_INVALID;
-    COLORREF previous = dc->state.dcPenColor;
-    dc->state.dcPenColor = color;
-    return previous;
+    return ReplaceState(handle, &DcState::dcPenColor, color, CLR_INVALID);
 }
 
 uint32_t SetTextAlign(HDC handle, uint32_t align) {
-    auto* dc = As<Dc>(handle, Kind::Dc);
-    if (!dc)
-        return 0xFFFFFFFF;
-    uint32_t previous = dc->state.textAlign;
-    dc->state.textAlign = align;
-    return previous;
+    return ReplaceState(handle, &DcState::textAlign, align, 0xFFFFFFFFu);
 }
 
 bool SetBrushOrgEx(HDC handle, int, int, POINT* previous) {

@@ -237,6 +237,9 @@ bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX
                 int srcWidth, int srcHeight, uint32_t rop);
 bool GradientFill(HDC dc, const TRIVERTEX* vertices, uint32_t vertexCount, const void* mesh,
                   uint32_t meshCount, uint32_t mode);
+// A gradient's corner at (x, y): the colour's 8-bit channels and `alpha`
+// widened to the vertex's 16 bits.
+TRIVERTEX GradientVertex(int x, int y, COLORREF color, uint8_t alpha);
 
 // ---- Palettes ----
 // Every surface holds true colour, so palettes only keep their place in the

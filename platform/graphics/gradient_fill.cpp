@@ -100,6 +100,17 @@ void FillTriangle(Dc& dc, Bitmap& surface, const TRIVERTEX& a, const TRIVERTEX& 
 
 using namespace gdi;
 
+TRIVERTEX GradientVertex(int x, int y, COLORREF color, uint8_t alpha) {
+    TRIVERTEX v;
+    v.x = x;
+    v.y = y;
+    v.Red = COLOR16(GetRValue(color) << 8);
+    v.Green = COLOR16(GetGValue(color) << 8);
+    v.Blue = COLOR16(GetBValue(color) << 8);
+    v.Alpha = COLOR16(alpha << 8);
+    return v;
+}
+
 bool GradientFill(HDC handle, const TRIVERTEX* vertices, uint32_t vertexCount, const void* mesh,
                   uint32_t meshCount, uint32_t mode) {
     auto* dc = As<Dc>(handle, Kind::Dc);

@@ -39,9 +39,9 @@ bool DecodeDibImage(const uint8_t* bytes, uint32_t size, Icon& icon) {
     if (size < 40 || ReadLe32(bytes) < 40)
         return false;
     uint32_t headerSize = ReadLe32(bytes);
-    int width = int32_t(ReadLe32(bytes + 4));
-    int height = int32_t(ReadLe32(bytes + 8)) / 2;  // colour rows plus mask rows
-    int bpp = bytes[14] | (bytes[15] << 8);
+    int width = ReadLeS32(bytes + 4);
+    int height = ReadLeS32(bytes + 8) / 2;  // colour rows plus mask rows
+    int bpp = ReadLe16(bytes + 14);
     if (width <= 0 || height <= 0 || width > 1024 || height > 1024)
         return false;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32)

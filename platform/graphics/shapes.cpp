@@ -72,6 +72,42 @@ void PlotPen(const Dc& dc, int x, int y, uint32_t pixel, int width) {
     FillDevice(dc, RECT{x - half, y - half, x - half + width, y - half + width}, pixel);
 }
 
+// SetPixel and GetPixel: the surface's pixel at the logical point, or null
+// without a surface or outside the clip.
+uint32_t* ClippedPixel(const Dc* dc, int x, int y) {
+    Bitmap* surface = dc ? dc->Surface() : nullptr;
+    if (!surface)
+        return nullptr;
+    POINT p = dc->ToDevice(x, y);
+    if (!PtInRect(dc->ClipBox(), p))
+        return nullptr;
+    return &surface->Row(p.y)[p.x];
+}
+
+// FillRect and FrameRect: the whole rectangle, or only its one-pixel frame,
+// in the brush's colour. Answers 0 when there is nothing to paint with.
+int PaintBrushRect(HDC handle, const RECT* rect, HBRUSH brush, bool frameOnly) {
+    auto* dc = As<Dc>(handle, Kind::Dc);
+    DrawingScope scope(dc);
+    Bitmap* surface = dc ? dc->Surface() : nullptr;
+    COLORREF color;
+    if (!surface || !rect || !BrushColor(brush, &color))
+        return 0;
+    const RECT r = DeviceRect(*dc, rect->left, rect->top, rect->right, rect->bottom);
+    const uint32_t pixel = SurfacePixel(*surface, color);
+    if (!frameOnly) {
+        FillDevice(*dc, r, pixel);
+        return 1;
+    }
+    if (IsRectEmpty(r))
+        return 1;
+    FillDevice(*dc, RECT{r.left, r.top, r.right, r.top + 1}, pixel);
+    FillDevice(*dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, pixel);
+    FillDevice(*dc, RECT{r.left, r.top, r.left + 1, r.bottom}, pixel);
+    FillDevice(*dc, RECT{r.right - 1, r.top, r.right, r.bottom}, pixel);
+    return 1;
+}
+
 }  // namespace
 }  // namespace gdi
 
@@ -80,27 +116,18 @@ using namespace gdi;
 COLORREF SetPixel(HDC handle, int x, int y, COLORREF color) {
     auto* dc = As<Dc>(handle, Kind::Dc);
     DrawingScope scope(dc);
-    Bitmap* surface = dc ? dc->Surface() : nullptr;
-    if (!surface)
+    uint32_t* pixel = ClippedPixel(dc, x, y);
+    if (!pixel)
         return CLR_INVALID;
-    POINT p = dc->ToDevice(x, y);
-    if (!PtInRect(dc->ClipBox(), p))
-        return CLR_INVALID;
-    uint32_t pixel = SurfacePixel(*surface, color);
-    surface->Row(p.y)[p.x] = pixel;
-    return ToColorRef(pixel);
+    *pixel = SurfacePixel(*dc->Surface(), color);
+    return ToColorRef(*pixel);
 }
 
 COLORREF GetPixel(HDC handle, int x, int y) {
     auto* dc = As<Dc>(handle, Kind::Dc);
     DrawingScope scope(dc);
-    Bitmap* surface = dc ? dc->Surface() : nullptr;
-    if (!surface)
-        return CLR_INVALID;
-    POINT p = dc->ToDevice(x, y);
-    if (!PtInRect(dc->ClipBox(), p))
-        return CLR_INVALID;
-    return ToColorRef(surface->Row(p.y)[p.x]);
+    const uint32_t* pixel = ClippedPixel(dc, x, y);
+    return pixel ? ToColorRef(*pixel) : CLR_INVALID;
 }
 
 bool MoveToEx(HDC handle, int x, int y, POINT* previous) {
@@ -147,33 +174,11 @@ bool LineTo(HDC handle, int x, int y) {
 }
 
 int FillRect(HDC handle, const RECT* rect, HBRUSH brush) {
-    auto* dc = As<Dc>(handle, Kind::Dc);
-    DrawingScope scope(dc);
-    Bitmap* surface = dc ? dc->Surface() : nullptr;
-    COLORREF color;
-    if (!surface || !rect || !BrushColor(brush, &color))
-        return 0;
-    FillDevice(*dc, DeviceRect(*dc, rect->left, rect->top, rect->right, rect->bottom),
-               SurfacePixel(*surface, color));
-    return 1;
+    return PaintBrushRect(handle, rect, brush, false);
 }
 
 int FrameRect(HDC handle, const RECT* rect, HBRUSH brush) {
-    auto* dc = As<Dc>(handle, Kind::Dc);
-    DrawingScope scope(dc);
-    Bitmap* surface = dc ? dc->Surface() : nullptr;
-    COLORREF color;
-    if (!surface || !rect || !BrushColor(brush, &color))
-        return 0;
-    RECT r = DeviceRect(*dc, rect->left, rect->top, rect->right, rect->bottom);
-    if (IsRectEmpty(r))
-        return 1;
-    uint32_t pixel = SurfacePixel(*surface, color);
-    FillDevice(*dc, RECT{r.left, r.top, r.right, r.top + 1}, pixel);
-    FillDevice(*dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, pixel);
-    FillDevice(*dc, RECT{r.left, r.top, r.left + 1, r.bottom}, pixel);
-    FillDevice(*dc, RECT{r.right - 1, r.top, r.right, r.bottom}, pixel);
-    return 1;
+    return PaintBrushRect(handle, rect, brush, true);
 }
 
 bool Rectangle(HDC handle, int left, int top, int right, int bottom) {

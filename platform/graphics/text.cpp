@@ -25,6 +25,16 @@ LOGFONT CurrentLogFont(const Dc& dc) {
     return LOGFONT{};
 }
 
+// The face a context's font selects, with the font lock held for as long as
+// this lives: every use of a face happens under that lock.
+struct SelectedFace {
+    explicit SelectedFace(const Dc& dc)
+        : font(CurrentLogFont(dc)), lock(FontLock()), face(FaceFor(font)) {}
+    const LOGFONT font;
+    std::lock_guard<std::mutex> lock;
+    SizedFace* const face;
+};
+
 int Measure(SizedFace& face, const uint32_t* text, size_t count) {
     int width = 0;
     for (size_t i = 0; i < count; ++i)
@@ -96,15 +106,13 @@ bool TextOutCodepoints(HDC handle, int x, int y, const std::vector<uint32_t>& te
     DrawingScope scope(dc);
     if (!dc || !dc->Surface())
         return false;
-    LOGFONT font = CurrentLogFont(*dc);
-    std::lock_guard lock(FontLock());
-    SizedFace* face = FaceFor(font);
-    if (!face)
+    SelectedFace selected(*dc);
+    if (!selected.face)
         return false;
-    const FaceMetrics& m = face->Metrics();
+    const FaceMetrics& m = selected.face->Metrics();
     POINT p = dc->ToDevice(x, y);
     uint32_t align = dc->state.textAlign;
-    int width = Measure(*face, text.data(), text.size());
+    int width = Measure(*selected.face, text.data(), text.size());
     if ((align & TA_CENTER) == TA_CENTER) {
         p.x -= width / 2;
     } else if (align & TA_RIGHT) {
@@ -115,7 +123,7 @@ bool TextOutCodepoints(HDC handle, int x, int y, const std::vector<uint32_t>& te
     } else if (align & TA_BOTTOM) {
         p.y -= m.ascent + m.descent;
     }
-    DrawRun(*dc, *face, font, p.x, p.y, text, {});
+    DrawRun(*dc, *selected.face, selected.font, p.x, p.y, text, {});
     return true;
 }
 
@@ -123,12 +131,11 @@ bool ExtentCodepoints(HDC handle, const std::vector<uint32_t>& text, SIZE* size)
     auto* dc = As<Dc>(handle, Kind::Dc);
     if (!dc || !size)
         return false;
-    std::lock_guard lock(FontLock());
-    SizedFace* face = FaceFor(CurrentLogFont(*dc));
-    if (!face)
+    SelectedFace selected(*dc);
+    if (!selected.face)
         return false;
-    size->cx = Measure(*face, text.data(), text.size());
-    size->cy = face->Metrics().ascent + face->Metrics().descent;
+    size->cx = Measure(*selected.face, text.data(), text.size());
+    size->cy = selected.face->Metrics().ascent + selected.face->Metrics().descent;
     return true;
 }
 
@@ -142,12 +149,10 @@ int LayoutAndDraw(HDC handle, std::string_view utf8, RECT* rect, uint32_t format
     auto* dc = As<Dc>(handle, Kind::Dc);
     if (!dc || !rect)
         return 0;
-    LOGFONT font = CurrentLogFont(*dc);
-    std::lock_guard lock(FontLock());
-    SizedFace* face = FaceFor(font);
-    if (!face)
+    SelectedFace selected(*dc);
+    if (!selected.face)
         return 0;
-    const FaceMetrics& m = face->Metrics();
+    const FaceMetrics& m = selected.face->Metrics();
     int lineHeight = m.ascent + m.descent;
     bool single = format & DT_SINGLELINE;
     int limit = rect->right - rect->left;
@@ -192,7 +197,7 @@ int LayoutAndDraw(HDC handle, std::string_view utf8, RECT* rect, uint32_t format
                 size_t end = start, lastSpace = std::string::npos;
                 int width = 0;
                 while (end < t.size()) {
-                    int advance = face->Glyph(t[end]).advance;
+                    int advance = selected.face->Glyph(t[end]).advance;
                     if (width + advance > limit && end > start)
                         break;
                     if (t[end] == ' ')
@@ -222,7 +227,7 @@ int LayoutAndDraw(HDC handle, std::string_view utf8, RECT* rect, uint32_t format
     }
     int maxWidth = 0;
     for (Line& line : lines) {
-        line.width = Measure(*face, line.text.data(), line.text.size());
+        line.width = Measure(*selected.face, line.text.data(), line.text.size());
         maxWidth = std::max(maxWidth, line.width);
     }
     int total = lineHeight * int(lines.size());
@@ -255,7 +260,7 @@ int LayoutAndDraw(HDC handle, std::string_view utf8, RECT* rect, uint32_t format
             x = rect->right - line.width;
         }
         POINT p = dc->ToDevice(x, y);
-        DrawRun(*dc, *face, font, p.x, p.y, line.text, line.underlined);
+        DrawRun(*dc, *selected.face, selected.font, p.x, p.y, line.text, line.underlined);
         y += lineHeight;
     }
     dc->state = saved;
@@ -319,12 +324,10 @@ bool GetTextMetrics(HDC handle, TEXTMETRIC* metrics) {
     auto* dc = As<Dc>(handle, Kind::Dc);
     if (!dc || !metrics)
         return false;
-    LOGFONT font = CurrentLogFont(*dc);
-    std::lock_guard lock(FontLock());
-    SizedFace* face = FaceFor(font);
-    if (!face)
+    SelectedFace selected(*dc);
+    if (!selected.face)
         return false;
-    const FaceMetrics& m = face->Metrics();
+    const FaceMetrics& m = selected.face->Metrics();
     *metrics = TEXTMETRIC{};
     metrics->tmAscent = m.ascent;
     metrics->tmDescent = m.descent;
@@ -332,10 +335,10 @@ bool GetTextMetrics(HDC handle, TEXTMETRIC* metrics) {
     metrics->tmInternalLeading = std::max(0, metrics->tmHeight - m.emPixels);
     metrics->tmAveCharWidth = m.averageWidth;
     metrics->tmMaxCharWidth = m.maxWidth;
-    metrics->tmWeight = font.lfWeight;
-    metrics->tmItalic = font.lfItalic;
-    metrics->tmUnderlined = font.lfUnderline;
-    metrics->tmStruckOut = font.lfStrikeOut;
+    metrics->tmWeight = selected.font.lfWeight;
+    metrics->tmItalic = selected.font.lfItalic;
+    metrics->tmUnderlined = selected.font.lfUnderline;
+    metrics->tmStruckOut = selected.font.lfStrikeOut;
     return true;
 }
 

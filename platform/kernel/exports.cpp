@@ -6,23 +6,14 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/base/exported_words.h"
 #include "platform/kernel/kernel.h"
 #include "platform/messages/thread_message_queue.h"
 
+using platform::exported::Low;
+using platform::exported::Ptr;
 using platform::kernel::Handle;
-using W = uintptr_t;
-
-namespace {
-
-uint32_t Low(W word) {
-    return static_cast<uint32_t>(word);
-}
-template <typename T>
-T* Ptr(W word) {
-    return reinterpret_cast<T*>(word);
-}
-
-}  // namespace
+using W = platform::exported::Word;
 
 #define KERNEL_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -247,17 +247,21 @@ uint32_t GetTickCount() {
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - kClockStart).count());
 }
 
-bool PostToThread(ThreadId thread, HWND hwnd, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    auto queue = FindQueue(thread);
-    if (!queue)
-        return false;
+MSG StampedMessage(HWND hwnd, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     MSG msg;
     msg.hwnd = hwnd;
     msg.message = message;
     msg.wParam = wParam;
     msg.lParam = lParam;
     msg.time = GetTickCount();
-    queue->Post(msg);
+    return msg;
+}
+
+bool PostToThread(ThreadId thread, HWND hwnd, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    auto queue = FindQueue(thread);
+    if (!queue)
+        return false;
+    queue->Post(StampedMessage(hwnd, message, wParam, lParam));
     return true;
 }
 

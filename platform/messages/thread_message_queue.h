@@ -46,6 +46,9 @@ using ThreadId = uint32_t;
 ThreadId GetCurrentThreadId();
 // Milliseconds since the process started its clock (the message time base).
 uint32_t GetTickCount();
+// A message as it enters a queue: stamped with the time it was sent, so that
+// posted and input messages share one time base.
+MSG StampedMessage(HWND hwnd, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // Queue a message on a thread; false when that thread has no queue (it never
 // used one, or it has ended).

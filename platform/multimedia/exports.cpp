@@ -2,20 +2,16 @@
 // answers whole words: handles and pointers as they are, 32-bit values in
 // the low half (a device id of -1 arrives as 0xFFFFFFFF whichever way the
 // caller extended it). Callbacks are called with five words.
+#include "platform/base/exported_words.h"
 #include "platform/multimedia/multimedia.h"
 
 namespace mm = platform::multimedia;
-using W = uintptr_t;
+using platform::exported::Low;
+using platform::exported::Ptr;
+using W = platform::exported::Word;
 
 namespace {
 
-uint32_t Low(W word) {
-    return static_cast<uint32_t>(word);
-}
-template <typename T>
-T* Ptr(W word) {
-    return reinterpret_cast<T*>(word);
-}
 mm::DeviceCallback Callback(W word) {
     return reinterpret_cast<mm::DeviceCallback>(word);
 }

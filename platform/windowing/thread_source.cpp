@@ -206,12 +206,7 @@ void DeliverInput(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam, POI
         return;
     }
     EnsureThreadSource();
-    MSG msg;
-    msg.hwnd = hwnd;
-    msg.message = message;
-    msg.wParam = wParam;
-    msg.lParam = lParam;
-    msg.time = GetTickCount();
+    MSG msg = StampedMessage(hwnd, message, wParam, lParam);
     msg.pt = screen;
     Source().input.push_back(msg);
 }

@@ -193,6 +193,23 @@ LRESULT DispatchMessage(const MSG* msg) {
     return result;
 }
 
+LRESULT MainWindowProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProc(hwnd, message, wParam, lParam);
+}
+
+int RunMessageLoop() {
+    MSG msg;
+    while (GetMessage(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessage(&msg);
+    }
+    return int(msg.wParam);
+}
+
 LRESULT DefWindowProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_NCCREATE: {

@@ -187,6 +187,18 @@ uint16_t RegisterClass(const WNDCLASS* windowClass) {
     return entry->atom;
 }
 
+bool EnsureWindowClass(const char* className, WNDPROC proc, int backgroundColour) {
+    WNDCLASS windowClass;
+    windowClass.lpfnWndProc = proc;
+    windowClass.lpszClassName = className;
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(backgroundColour + 1));
+    if (RegisterClass(&windowClass) != 0)
+        return true;
+    // Made before, by an earlier call or by another thread meanwhile.
+    WNDCLASS existing;
+    return proc && GetClassInfo(nullptr, className, &existing) && existing.lpfnWndProc == proc;
+}
+
 bool UnregisterClass(const char* className, void*) {
     if (!className)
         return false;

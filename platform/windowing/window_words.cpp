@@ -156,18 +156,11 @@ bool SetProp(HWND hwnd, const char* name, void* value) {
     return true;
 }
 
-void* GetProp(HWND hwnd, const char* name) {
-    if (!name)
-        return nullptr;
-    std::lock_guard lock(RegistryLock());
-    Window* w = FindLocked(hwnd);
-    if (!w)
-        return nullptr;
-    auto it = w->properties.find(UpperCase(name));
-    return it == w->properties.end() ? nullptr : it->second;
-}
+namespace {
 
-void* RemoveProp(HWND hwnd, const char* name) {
+// GetProp and RemoveProp alike: the value kept under `name` (compared
+// without case), taken out of the window's table when `remove`.
+void* FindProp(HWND hwnd, const char* name, bool remove) {
     if (!name)
         return nullptr;
     std::lock_guard lock(RegistryLock());
@@ -178,8 +171,19 @@ void* RemoveProp(HWND hwnd, const char* name) {
     if (it == w->properties.end())
         return nullptr;
     void* value = it->second;
-    w->properties.erase(it);
+    if (remove)
+        w->properties.erase(it);
     return value;
+}
+
+}  // namespace
+
+void* GetProp(HWND hwnd, const char* name) {
+    return FindProp(hwnd, name, false);
+}
+
+void* RemoveProp(HWND hwnd, const char* name) {
+    return FindProp(hwnd, name, true);
 }
 
 }  // namespace platform

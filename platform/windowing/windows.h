@@ -22,6 +22,11 @@ namespace platform {
 // Answers a non-zero class atom, 0 when the name is taken or missing.
 // Class names compare without regard to letter case.
 uint16_t RegisterClass(const WNDCLASS* windowClass);
+// The class of a program's own plain windows: `proc` on a background of the
+// system colour `backgroundColour` (COLOR_WINDOW, COLOR_BTNFACE), made the
+// first time any thread asks for it. Answers whether the class exists with
+// that procedure.
+bool EnsureWindowClass(const char* className, WNDPROC proc, int backgroundColour);
 bool UnregisterClass(const char* className, void* instance);
 bool GetClassInfo(void* instance, const char* className, WNDCLASS* out);
 // Copies the class name (zero-terminated, cut to fit); answers its length.
@@ -50,6 +55,13 @@ LRESULT DispatchMessage(const MSG* msg);
 // Posts WM_CHAR (WM_SYSCHAR) for a key-down (system key-down) that makes a
 // character; answers whether one was posted.
 bool TranslateMessage(const MSG* msg);
+// The default procedure of a program's main window: DefWindowProc, except
+// that the window's WM_DESTROY ends the thread's message loop, so that
+// closing the window ends the program.
+LRESULT MainWindowProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam);
+// A program's message loop: translates and dispatches the thread's messages
+// until WM_QUIT (or an error), and answers the quit message's exit code.
+int RunMessageLoop();
 // Installs a hook for the calling thread (thread 0 or the caller's id only).
 HHOOK SetWindowsHookEx(int type, HOOKPROC proc, void* module, ThreadId thread);
 bool UnhookWindowsHookEx(HHOOK hook);

@@ -36,11 +36,8 @@ LRESULT DemoProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
             EndPaint(hwnd, &paint);
             return 0;
         }
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
         default:
-            return DefWindowProc(hwnd, message, wParam, lParam);
+            return MainWindowProc(hwnd, message, wParam, lParam);
     }
 }
 
@@ -60,11 +57,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "windowing-display-demo: no display\n");
         return 2;
     }
-    WNDCLASS windowClass;
-    windowClass.lpfnWndProc = DemoProc;
-    windowClass.lpszClassName = "PicbatchDisplayDemo";
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
-    RegisterClass(&windowClass);
+    EnsureWindowClass("PicbatchDisplayDemo", DemoProc, COLOR_WINDOW);
     std::string title = Utf8ToRuntime("picbatch demo 演示");
     HWND window =
         CreateWindowEx(0, "PicbatchDisplayDemo", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
@@ -90,11 +83,7 @@ int main(int argc, char** argv) {
         answered = true;
     });
 
-    MSG msg;
-    while (GetMessage(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-    }
+    RunMessageLoop();
     // A box still open when the main window goes ends with the process.
     if (answered) {
         worker.join();

@@ -215,14 +215,7 @@ protected:
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         if (SetPresentationMode(PresentationMode::Display) != PresentationMode::Display)
             GTEST_SKIP() << "SDL cannot start here";
-        static bool registered = [] {
-            WNDCLASS windowClass;
-            windowClass.lpfnWndProc = JournalProc;
-            windowClass.lpszClassName = kClass;
-            windowClass.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
-            return RegisterClass(&windowClass) != 0;
-        }();
-        ASSERT_TRUE(registered);
+        ASSERT_TRUE(EnsureWindowClass(kClass, JournalProc, COLOR_WINDOW));
     }
 };
 

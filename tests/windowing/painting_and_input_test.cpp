@@ -40,14 +40,7 @@ LRESULT PaintingProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) 
 }
 
 HWND PaintingWindow(int w, int h, HWND parent = nullptr) {
-    static bool once = [] {
-        WNDCLASS c;
-        c.lpfnWndProc = PaintingProc;
-        c.lpszClassName = "Painting";
-        c.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
-        return RegisterClass(&c) != 0;
-    }();
-    EXPECT_TRUE(once);
+    EXPECT_TRUE(EnsureWindowClass("Painting", PaintingProc, COLOR_WINDOW));
     return CreateWindowEx(0, "Painting", "", WS_VISIBLE | (parent ? WS_CHILD : 0), 0, 0, w, h,
                           parent, nullptr, nullptr, nullptr);
 }

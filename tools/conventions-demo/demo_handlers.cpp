@@ -236,11 +236,8 @@ platform::LRESULT FormProcedure(HWND hwnd, uint32_t message, platform::WPARAM wP
         case platform::WM_TIMER:
             platform::DestroyWindow(hwnd);
             return 0;
-        case platform::WM_DESTROY:
-            platform::PostQuitMessage(0);
-            return 0;
         default:
-            return platform::DefWindowProc(hwnd, message, wParam, lParam);
+            return platform::MainWindowProc(hwnd, message, wParam, lParam);
     }
 }
 

@@ -154,11 +154,7 @@ int main(int argc, char** argv) {
     if (!rt::InstallCleanupHooks())
         std::fprintf(stderr, "picbatch-conventions-demo: no hidden main window\n");
     RegisterStandardControls();
-    WNDCLASS formClass;
-    formClass.lpfnWndProc = &demo::FormProcedure;
-    formClass.lpszClassName = demo::kFormClass;
-    formClass.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNFACE + 1));
-    RegisterClass(&formClass);
+    EnsureWindowClass(demo::kFormClass, &demo::FormProcedure, COLOR_BTNFACE);
 
     uintptr_t loadRequest[3] = {demo::kWindowId, 0, 0};
     if (!demo::InstallDemoWindow(app) ||

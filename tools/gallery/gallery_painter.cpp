@@ -13,14 +13,7 @@ namespace {
 using namespace platform;
 
 TRIVERTEX Vertex(int x, int y, COLORREF color, uint8_t alpha = 0xFF) {
-    TRIVERTEX v;
-    v.x = x;
-    v.y = y;
-    v.Red = COLOR16(GetRValue(color) << 8);
-    v.Green = COLOR16(GetGValue(color) << 8);
-    v.Blue = COLOR16(GetBValue(color) << 8);
-    v.Alpha = COLOR16(alpha << 8);
-    return v;
+    return GradientVertex(x, y, color, alpha);
 }
 
 void Caption(HDC dc, int x, int y, const char* text) {

@@ -48,11 +48,8 @@ LRESULT GalleryProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             DestroyWindow(hwnd);
             return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
         default:
-            return DefWindowProc(hwnd, message, wParam, lParam);
+            return MainWindowProc(hwnd, message, wParam, lParam);
     }
 }
 
@@ -141,16 +138,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    WNDCLASS windowClass;
-    windowClass.lpfnWndProc = GalleryProc;
-    windowClass.lpszClassName = "PicbatchGallery";
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
-    RegisterClass(&windowClass);
-    WNDCLASS primitivesClass;
-    primitivesClass.lpfnWndProc = PrimitivesProc;
-    primitivesClass.lpszClassName = "PicbatchPrimitives";
-    primitivesClass.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
-    RegisterClass(&primitivesClass);
+    EnsureWindowClass("PicbatchGallery", GalleryProc, COLOR_WINDOW);
+    EnsureWindowClass("PicbatchPrimitives", PrimitivesProc, COLOR_WINDOW);
 
     HWND window =
         skinScheme >= 0 ? CreateSkinSheetWindow(skinScheme) : CreateControlGalleryWindow();
@@ -178,10 +167,6 @@ int main(int argc, char** argv) {
     }
     if (closeAfter > 0)
         SetTimer(window, 1, uint32_t(closeAfter), nullptr);
-    MSG msg;
-    while (GetMessage(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-    }
+    RunMessageLoop();
     return 0;
 }

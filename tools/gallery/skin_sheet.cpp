@@ -1,6 +1,5 @@
 #include "tools/gallery/skin_sheet.h"
 
-#include <mutex>
 #include <vector>
 
 #include "libs/desktop/skin/skin_engine.h"
@@ -63,16 +62,7 @@ LRESULT SheetProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool RegisterSheet() {
-    static std::once_flag once;
-    static bool ok = false;
-    std::call_once(once, [] {
-        WNDCLASS c;
-        c.lpfnWndProc = SheetProc;
-        c.lpszClassName = kSheetClass;
-        c.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNFACE + 1));
-        ok = RegisterClass(&c) != 0;
-    });
-    return ok;
+    return EnsureWindowClass(kSheetClass, SheetProc, COLOR_BTNFACE);
 }
 
 // The gallery's builder on the sheet's grid; a control may be given the

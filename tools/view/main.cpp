@@ -110,11 +110,8 @@ LRESULT ViewProc(HWND hwnd, uint32_t message, WPARAM wParam, LPARAM lParam) {
                 TakeScreenshotAndClose(hwnd);
             }
             return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
         default:
-            return DefWindowProc(hwnd, message, wParam, lParam);
+            return MainWindowProc(hwnd, message, wParam, lParam);
     }
 }
 
@@ -141,11 +138,7 @@ int main(int argc, char** argv) {
     if (mode == PresentationMode::Memory)
         return WriteWithoutDisplay(picture, cw, ch);
 
-    WNDCLASS windowClass;
-    windowClass.lpfnWndProc = ViewProc;
-    windowClass.lpszClassName = kClassName;
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
-    RegisterClass(&windowClass);
+    EnsureWindowClass(kClassName, ViewProc, COLOR_WINDOW);
     const std::string title = "picbatch-view: " + o.file;
     HWND window = CreateWindowEx(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
                                  40, cw, ch, nullptr, nullptr, nullptr, nullptr);
@@ -161,10 +154,6 @@ int main(int argc, char** argv) {
     UpdateWindow(window);
     if (!o.screenshot.empty())
         SetTimer(window, kScreenshotTimer, 20, nullptr);
-    MSG msg;
-    while (GetMessage(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-    }
+    RunMessageLoop();
     return g_state.exitCode;
 }

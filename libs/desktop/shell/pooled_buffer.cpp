@@ -22,21 +22,12 @@ uint8_t* PooledBuffer::Allocate(uint32_t size) {
     if (size == 0)
         return nullptr;
     if (size <= BlockPool::kBlockSize && pool_) {
-        if (uint8_t* block = pool_->Take()) {
-            data_ = block;
-            capacity_ = BlockPool::kBlockSize;
-            length_ = size;
-            return data_;
-        }
+        if (uint8_t* block = pool_->Take())
+            return Hold(block, BlockPool::kBlockSize, size);
     }
     uint64_t capacity = HeapCapacityFor(size);
     auto* block = capacity ? static_cast<uint8_t*>(std::malloc(capacity)) : nullptr;
-    if (!block)
-        return nullptr;
-    data_ = block;
-    capacity_ = uint32_t(capacity);
-    length_ = size;
-    return data_;
+    return block ? Hold(block, uint32_t(capacity), size) : nullptr;
 }
 
 uint8_t* PooledBuffer::Resize(uint32_t size) {
@@ -54,21 +45,24 @@ uint8_t* PooledBuffer::Resize(uint32_t size) {
     uint64_t capacity = HeapCapacityFor(size);
     if (!capacity)
         return nullptr;
+    uint8_t* block;
     if (inPool) {
-        auto* block = static_cast<uint8_t*>(std::malloc(capacity));
-        if (!block)
-            return nullptr;
-        std::memcpy(block, data_, std::min(length_, size));
-        pool_->Release(data_);
-        data_ = block;
+        // A pool block cannot grow: the bytes move to the heap.
+        block = static_cast<uint8_t*>(std::malloc(capacity));
+        if (block) {
+            std::memcpy(block, data_, std::min(length_, size));
+            pool_->Release(data_);
+        }
     } else {
-        auto* block = static_cast<uint8_t*>(std::realloc(data_, capacity));
-        if (!block)
-            return nullptr;
-        data_ = block;
+        block = static_cast<uint8_t*>(std::realloc(data_, capacity));
     }
-    capacity_ = uint32_t(capacity);
-    length_ = size;
+    return block ? Hold(block, uint32_t(capacity), size) : nullptr;
+}
+
+uint8_t* PooledBuffer::Hold(uint8_t* block, uint32_t capacity, uint32_t length) {
+    data_ = block;
+    capacity_ = capacity;
+    length_ = length;
     return data_;
 }
 

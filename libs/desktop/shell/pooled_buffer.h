@@ -42,6 +42,9 @@ public:
     bool InPool() const { return data_ && pool_ && pool_->Owns(data_); }
 
 private:
+    // Makes `block` the buffer's bytes and answers it.
+    uint8_t* Hold(uint8_t* block, uint32_t capacity, uint32_t length);
+
     uint8_t* data_ = nullptr;
     uint32_t capacity_ = 0;
     uint32_t length_ = 0;

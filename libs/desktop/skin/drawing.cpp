@@ -14,15 +14,9 @@ constexpr COLORREF kRgbMask = 0x00FFFFFF;
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kDisabledFrameDarkening = 0x202020;
 
+// A skin's colours carry their alpha in the high byte.
 TRIVERTEX Vertex(int x, int y, COLORREF color) {
-    TRIVERTEX v;
-    v.x = x;
-    v.y = y;
-    v.Red = COLOR16(GetRValue(color) << 8);
-    v.Green = COLOR16(GetGValue(color) << 8);
-    v.Blue = COLOR16(GetBValue(color) << 8);
-    v.Alpha = COLOR16(((color >> 24) & 0xFF) << 8);
-    return v;
+    return GradientVertex(x, y, color, uint8_t(color >> 24));
 }
 
 void PixelAt(HDC dc, int x, int y, COLORREF color) {
