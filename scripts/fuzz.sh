@@ -15,7 +15,7 @@
 # it is, without instrumented copies unless it has them. Corpora grow
 # in <build>/corpus/<target>, findings land in <build>/findings/<target>,
 # logs in <build>/logs. Prints one line per target (executions, coverage,
-# features, findings) and exits 1 when any target found something.
+# features, findings, slow inputs) and exits 1 when any target found something.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -100,9 +100,13 @@ run_one() {
   executions="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
   coverage="$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)"
   features="$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)"
-  found="$(find "$findings" -type f | wc -l)"
-  printf '%-40s executions %10s  coverage %6s  features %6s  findings %s\n' \
-    "$target" "${executions:-?}" "${coverage:-?}" "${features:-?}" "$found"
+  # Crashes, leaks, timeouts and memory exhaustion are findings; an input
+  # that merely took longer than libFuzzer's ten-second mark (a large but
+  # legitimate picture on a busy machine) is listed as slow, to look at.
+  found="$(find "$findings" -type f ! -name 'slow-unit-*' | wc -l)"
+  slow="$(find "$findings" -type f -name 'slow-unit-*' | wc -l)"
+  printf '%-40s executions %10s  coverage %6s  features %6s  findings %s  slow %s\n' \
+    "$target" "${executions:-?}" "${coverage:-?}" "${features:-?}" "$found" "$slow"
 }
 export -f run_one seeds_of dictionary_of
 export build seeds seconds

@@ -5,6 +5,7 @@
 
 #include "platform/base/picture_limits.h"
 #include "platform/imaging/block_cache.h"
+#include "platform/imaging/core_turns.h"
 #include "platform/imaging/memory_budget.h"
 
 namespace platform::imaging {
@@ -34,6 +35,8 @@ std::unique_ptr<Image> Image::Create(uint32_t width, uint32_t height, PixelLayou
     image->stride_ = size_t(width) * image->bytesPerPixel();
     const size_t bytes = image->stride_ * height;
     ReserveMemory(ImageCost(bytes));
+    // After the reservation, so that no turn is held while waiting for memory.
+    ClaimCoreTurn(bytes);
     // Left uninitialised: every decoder writes every row.
     uint8_t* block = TakeBlock(bytes);
     if (!block) {

@@ -19,7 +19,9 @@
 
 #include "platform/base/text_codec.h"
 #include "platform/files/replacing_file.h"
+#include "platform/imaging/block_cache.h"
 #include "platform/imaging/codecs.h"
+#include "platform/imaging/core_turns.h"
 #include "platform/imaging/failure_reason.h"
 
 namespace platform::imaging {
@@ -104,6 +106,7 @@ Status ReadWholeFile(const std::string& path, std::vector<uint8_t>& data) {
 }
 
 Status Decode(Bytes bytes, Image** image) {
+    CoreTurnScope turn(TurnKind::Load);
     auto decoded = DecodeAny(bytes);
     if (!decoded) {
         SetFailureReasonIfNone("the picture is damaged");
@@ -129,10 +132,17 @@ int QualityOf(const EncoderParameters* parameters) {
     return quality;
 }
 
+size_t PixelBytes(const Image& image) {
+    return image.stride() * image.height();
+}
+
 Status Encode(const Image* image, const ClassId* encoder, const EncoderParameters* parameters,
               Output& out) {
     if (!image || !encoder)
         return kInvalidParameter;
+    // The turn ends with the encoding: the write and its flush wait for the
+    // disk, not for a core.
+    CoreTurnScope turn(TurnKind::Save, PixelBytes(*image));
     bool ok;
     if (*encoder == kJpegEncoder) {
         ok = EncodeJpeg(*image, QualityOf(parameters), out);
@@ -189,6 +199,9 @@ void Shutdown(uintptr_t token) {
     int count = g_startCount.load();
     while (count > 0 && !g_startCount.compare_exchange_weak(count, count - 1)) {
     }
+    // The last user gone: the blocks kept for the next picture go back too.
+    if (count == 1)
+        ReleaseKeptBlocks();
 }
 
 Status LoadImageFromFile(const char16_t* path, Image** image) {
@@ -243,10 +256,13 @@ Status SaveImageToFile(const Image* image, const char16_t* path, const ClassId* 
         // through memory would cost a second copy of the picture.
         ReplacingFile file;
         FileError error = file.BeginSystemPath(Utf16ToUtf8(path));
-        if (error == FileError::None && !EncodeTiffToFile(*image, file.Descriptor())) {
-            SetFailureReasonIfNone("the picture could not be encoded");
-            file.Abandon();
-            return kGenericError;
+        if (error == FileError::None) {
+            CoreTurnScope turn(TurnKind::Save, PixelBytes(*image));
+            if (!EncodeTiffToFile(*image, file.Descriptor())) {
+                SetFailureReasonIfNone("the picture could not be encoded");
+                file.Abandon();
+                return kGenericError;
+            }
         }
         if (error == FileError::None)
             error = file.Commit();

@@ -30,12 +30,19 @@ Image* DecodeInto(jpeg_decompress_struct& info, JpegErrorTrap& trap, Bytes file,
     if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
         info.out_color_space = JCS_CMYK;
     }
-    jpeg_start_decompress(&info);
+    // The picture is made (and waits for its memory and its core turn,
+    // core_turns.h) before the decoder starts: a progressive file is read
+    // whole into the decoder's coefficients when it starts, and a worker
+    // waiting for its turn should not hold those.
+    jpeg_calc_output_dimensions(&info);
     result = Image::Create(info.output_width, info.output_height, PixelLayout::Bgr24);
     if (!result) {
         problem = kNoMemoryForPixels;
         return nullptr;
     }
+    jpeg_start_decompress(&info);
+    if (info.output_width != result->width() || info.output_height != result->height())
+        return nullptr;
     if (info.out_color_space == JCS_CMYK) {
         // Adobe writes CMYK inverted; this is what every viewer assumes.
         line.resize(size_t(info.output_width) * 4);

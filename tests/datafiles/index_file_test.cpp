@@ -364,6 +364,29 @@ TEST_F(IndexRulesTest, RefusesFilesOfAnotherLayoutOrKind) {
     EXPECT_EQ(index.Open(dir_.File("missing")), corelib::kDataFileNotFound);
 }
 
+TEST_F(IndexRulesTest, ConvertedTextKeysAreFoundAndCheckClean) {
+    // In pinyin order \xC3\xB8 becomes \xD3\xB8, which converted again would
+    // become \xEF\xF2: the stored key is converted once, and the checker
+    // must not expect it to survive a second conversion.
+    IndexDescriptor pinyin = Layout(256, 6, 3, {-8, 3});
+    pinyin.conversionMode = corelib::kKeyConversionPinyin;
+    pinyin.flags = corelib::kKeyFoldCase | corelib::kKeyDropSpaces;
+    ASSERT_EQ(IndexFile::Create(path_, pinyin), 0);
+    IndexFile index(pinyin);
+    ASSERT_EQ(index.Open(path_), 0);
+    const Key key = {'a', ' ', 0xC3, 0xB8, 'b', 0, 0, 0, 7, 0, 0, 0};
+    ASSERT_EQ(index.Insert(key.data(), 1), 0);
+    index.Close();
+    ExpectClean(path_);
+    ASSERT_EQ(index.Open(path_), 0);
+    corelib::IndexPosition position;
+    Key found(12);
+    int32_t record = 0;
+    ASSERT_EQ(index.Search(key.data(), position, found.data(), record), 0);
+    EXPECT_EQ(found, Key({'A', 0xD3, 0xB8, 'B', 0, 0, 0, 0, 7, 0, 0, 0}));
+    EXPECT_EQ(record, 1);
+}
+
 TEST_F(IndexRulesTest, SearchFindsTheFirstEntryAtOrAfterAKey) {
     ASSERT_EQ(IndexFile::Create(path_, layout_), 0);
     IndexFile index(layout_);
