@@ -169,14 +169,7 @@ class GifWindowTest : public GifAnimationTest {
 protected:
     void SetUp() override {
         GifAnimationTest::SetUp();
-        platform::SetPresentationMode(platform::PresentationMode::Memory);
-        platform::WNDCLASS windowClass;
-        windowClass.lpfnWndProc = platform::DefWindowProc;
-        windowClass.lpszClassName = "PicturesTestFrame";
-        platform::RegisterClass(&windowClass);
-        frame_ = platform::CreateWindowEx(0, "PicturesTestFrame", "frame",
-                                          platform::WS_OVERLAPPEDWINDOW | platform::WS_VISIBLE, 0,
-                                          0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+        frame_ = OpenTestFrame(300, 200);
         ASSERT_NE(frame_, nullptr);
     }
     void TearDown() override {

@@ -19,14 +19,7 @@ class GifThreadsTest : public PictureTest {
 protected:
     void SetUp() override {
         PictureTest::SetUp();
-        platform::SetPresentationMode(platform::PresentationMode::Memory);
-        platform::WNDCLASS windowClass;
-        windowClass.lpfnWndProc = platform::DefWindowProc;
-        windowClass.lpszClassName = "PicturesThreadsFrame";
-        platform::RegisterClass(&windowClass);
-        frame_ = platform::CreateWindowEx(0, "PicturesThreadsFrame", "frame",
-                                          platform::WS_OVERLAPPEDWINDOW | platform::WS_VISIBLE, 0,
-                                          0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+        frame_ = OpenTestFrame(400, 300);
         ASSERT_NE(frame_, nullptr);
     }
     void TearDown() override {

@@ -205,4 +205,15 @@ std::vector<uint8_t> WriteGif(int screenWidth, int screenHeight,
     return out;
 }
 
+platform::HWND OpenTestFrame(int width, int height) {
+    platform::SetPresentationMode(platform::PresentationMode::Memory);
+    if (!platform::EnsureWindowClass("PicturesTestFrame", platform::DefWindowProc,
+                                     platform::COLOR_WINDOW)) {
+        return nullptr;
+    }
+    return platform::CreateWindowEx(0, "PicturesTestFrame", "frame",
+                                    platform::WS_OVERLAPPEDWINDOW | platform::WS_VISIBLE, 0, 0,
+                                    width, height, nullptr, nullptr, nullptr, nullptr);
+}
+
 }  // namespace pictures_test

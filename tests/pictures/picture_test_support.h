@@ -11,8 +11,13 @@
 #include <vector>
 
 #include "platform/graphics/gdi.h"
+#include "platform/windowing/windows.h"
 
 namespace pictures_test {
+
+// A visible top-level window of `width` x `height` in memory presentation,
+// for the pictures that draw into a window; the caller destroys it.
+platform::HWND OpenTestFrame(int width, int height);
 
 class PictureTest : public ::testing::Test {
 protected:
