@@ -9,8 +9,10 @@
 #               --floor: no pool, no picture object, no staged file, no
 #               flush or rename);
 #   - picbatch: the program from the terminal (--format F --folder DIR
-#               --no-open), less the completion's fixed one-second wait for
-#               the pool to stop;
+#               --no-open), less its two fixed waits, which are idle time
+#               the program keeps on purpose: the 200 ms pause a folder
+#               batch makes before it starts and the completion's one-second
+#               wait for the pool to stop;
 #   - Pillow:   two worker processes (pillow_baseline.py);
 #   - vips:     two `vips copy` processes at a time (JPEG at Q=100); one
 #               process per picture, so only for the photographs unless
@@ -33,7 +35,7 @@ small=${5:+$(realpath "$5")}
 here=$(realpath "$(dirname "$0")")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-stop_wait=1.0
+fixed_waits=1.2  # the folder pause (0.2 s) and the pool's stop (1.0 s)
 
 jobs=${JOBS:-"photos:png photos:tiff photos:jpeg${tiny:+ tiny:jpeg}${small:+ small:jpeg}"}
 
@@ -47,9 +49,8 @@ suffix_of() { case $1 in jpeg) echo jpg ;; tiff) echo tif ;; *) echo "$1" ;; esa
 vips_target() { case $1 in jpeg) echo "jpg[Q=100]" ;; *) suffix_of "$1" ;; esac; }
 
 run_engine() {  # input format
-  rm -rf "$work/engine-out" "$work/engine-out.floor"
   sync
-  "$build/bin/picture-batch-bench" --floor --format "$2" "$1" "$work/engine-out" >"$work/out" 2>"$work/err"
+  "$build/bin/picture-batch-bench" --floor --format "$2" "$1" "$outputs/engine-$run" >"$work/out" 2>"$work/err"
   local engine floor
   engine=$(grep -v '^floor:' "$work/out")
   floor=$(grep '^floor:' "$work/out")
@@ -58,21 +59,19 @@ run_engine() {  # input format
 }
 
 run_program() {  # input format
-  rm -rf "$work/in"
-  cp -r "$1" "$work/in"
+  local in="$outputs/in-$run"
+  cp -r "$1" "$in"
   sync
   local short
   short=$(suffix_of "$2")
-  timed "$work/time" "$build/bin/picbatch" --format "$short" --folder "$work/in" --no-open
+  timed "$work/time" "$build/bin/picbatch" --format "$short" --folder "$in" --no-open
   read -r seconds peak_kb <"$work/time"
-  echo "$(awk -v s="$seconds" -v w="$stop_wait" 'BEGIN { printf "%.2f", s - w }') $(bytes_in "$work/in/$short") $((peak_kb / 1024))" >>"$work/program"
-  rm -rf "$work/in"
+  echo "$(awk -v s="$seconds" -v w="$fixed_waits" 'BEGIN { printf "%.2f", s - w }') $(bytes_in "$in/$short") $((peak_kb / 1024))" >>"$work/program"
 }
 
 run_pillow() {  # input format
-  rm -rf "$work/pillow-out"
   sync
-  timed "$work/time" /usr/bin/python3 "$here/pillow_baseline.py" --format "$2" "$1" "$work/pillow-out"
+  timed "$work/time" /usr/bin/python3 "$here/pillow_baseline.py" --format "$2" "$1" "$outputs/pillow-$run"
   local line peak_kb
   line=$(cat "$work/out")
   read -r _ peak_kb <"$work/time"
@@ -80,15 +79,15 @@ run_pillow() {  # input format
 }
 
 run_vips() {  # input format
-  rm -rf "$work/vips-out"
-  mkdir -p "$work/vips-out"
+  local out="$outputs/vips-$run"
+  mkdir -p "$out"
   sync
   local target
   target=$(vips_target "$2")
   # Each picture is one `vips copy`, two at a time.
-  (cd "$1" && timed "$work/time" sh -c "ls | xargs -P2 -I{} sh -c 'vips copy \"\$1\" \"$work/vips-out/\${1%.*}.$target\"' _ {}")
+  (cd "$1" && timed "$work/time" sh -c "ls | xargs -P2 -I{} sh -c 'vips copy \"\$1\" \"$out/\${1%.*}.$target\"' _ {}")
   read -r seconds peak_kb <"$work/time"
-  echo "$seconds $(bytes_in "$work/vips-out") $((peak_kb / 1024))" >>"$work/vips"
+  echo "$seconds $(bytes_in "$out") $((peak_kb / 1024))" >>"$work/vips"
 }
 
 echo "machine: $(nproc) cores, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1); $runs alternating runs, medians"
@@ -103,6 +102,13 @@ for job in $jobs; do
     *) echo "unknown set $set_name" >&2; exit 2 ;;
   esac
   for e in engine floor program pillow vips; do : >"$work/$e"; done
+  # Every run writes into folders of its own, and the row's outputs are
+  # removed only after its last run: on a file system that checks each new
+  # file's number against recently deleted ones (ext4 without a journal),
+  # whoever runs right after thousands of files were deleted pays for the
+  # deletion, so deleting between runs would tax the columns unevenly.
+  outputs="$work/$set_name-$format"
+  mkdir -p "$outputs"
   for ((run = 1; run <= runs; ++run)); do
     run_engine "$input" "$format"
     run_program "$input" "$format"
@@ -113,6 +119,8 @@ for job in $jobs; do
       echo "nan 0 0" >>"$work/vips"
     fi
   done
+  rm -rf "$outputs"
+  sync
   declare -A t b m
   for e in engine floor program pillow vips; do
     t[$e]=$(cut -d' ' -f1 "$work/$e" | median)

@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +27,30 @@ int OpenFile(const char* path, int flags, mode_t mode) {
 }
 int SyncFile(int fd) {
     return ::fdatasync(fd);
+}
+int RenameNoReplace(const char* from, const char* to) {
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+
+int LinkDescriptor(int fd, const char* to) {
+    // Through the descriptor's name in /proc: linking the descriptor itself
+    // (AT_EMPTY_PATH) needs a privilege a user does not have.
+    char path[32];
+    std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+    return ::linkat(AT_FDCWD, path, AT_FDCWD, to, AT_SYMLINK_FOLLOW);
+}
+
+// Unnamed stages are linked through /proc; without it they could never be
+// given a name.
+bool CanLinkUnnamed() {
+    static const bool available = ::access("/proc/self/fd", X_OK) == 0;
+    return available;
+}
+
+// Answers whether a failed no-replace rename means "the name is taken, or
+// this file system cannot tell" rather than a real failure.
+bool MayReplace(int error) {
+    return error == EEXIST || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
 std::string RandomLetters() {
@@ -57,7 +83,8 @@ std::string StageTail(std::string_view systemName, std::string_view runtimeName,
 }  // namespace
 
 const StagingCalls& SystemStagingCalls() {
-    static const StagingCalls calls{OpenFile, ::write, SyncFile, ::close, ::rename, ::unlink};
+    static const StagingCalls calls{OpenFile, ::write,         SyncFile, ::close,
+                                    ::rename, RenameNoReplace, ::unlink, LinkDescriptor};
     return calls;
 }
 
@@ -82,14 +109,41 @@ FileError ReplacingFile::BeginSystemPath(std::string_view destination) {
     return CreateStage(destination, {});
 }
 
-FileError ReplacingFile::CreateStage(std::string_view destination,
-                                     std::string_view runtimeDestination) {
+FileError ReplacingFile::BeginUnnamed(std::string_view destination) {
+    Abandon();
+    const FileError error = SetDestination(destination);
+    if (error != FileError::None)
+        return error;
+    if (CanLinkUnnamed()) {
+        const size_t nameAt = NameStart(destination);
+        const std::string folder = nameAt == 0 ? "." : destination_.substr(0, nameAt);
+        // Read access too, as for a named stage.
+        fd_ = calls_.open(folder.c_str(), O_RDWR | O_TMPFILE | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            unnamed_ = true;
+            return FileError::None;
+        }
+    }
+    // No unnamed files here (or the folder is wrong, which creating a named
+    // stage then reports).
+    return CreateStage(destination, {});
+}
+
+FileError ReplacingFile::SetDestination(std::string_view destination) {
     problem_.clear();
     destination_ = std::string(destination);
     if (destination_.empty() || destination_.back() == '/') {
         problem_ = "no file name in \"" + destination_ + "\"";
         return FileError::BadPath;
     }
+    return FileError::None;
+}
+
+FileError ReplacingFile::CreateStage(std::string_view destination,
+                                     std::string_view runtimeDestination) {
+    const FileError bad = SetDestination(destination);
+    if (bad != FileError::None)
+        return bad;
     const size_t nameAt = NameStart(destination);
     const size_t runtimeNameAt = NameStart(runtimeDestination);
     int error = EEXIST;
@@ -126,7 +180,7 @@ FileError ReplacingFile::Write(const void* bytes, size_t count) {
             continue;
         if (put <= 0) {
             const int error = put < 0 ? errno : EIO;
-            const FileError failed = Fail("cannot write", stage_, error);
+            const FileError failed = Fail("cannot write", StageForProblems(), error);
             Abandon();
             return failed;
         }
@@ -139,31 +193,96 @@ FileError ReplacingFile::Write(const void* bytes, size_t count) {
 FileError ReplacingFile::Commit() {
     if (fd_ < 0)
         return FileError::NotOpen;
+    // Which file is ours, should a failed close make us take the name back.
+    struct stat own {};
+    const bool known = ::fstat(fd_, &own) == 0;
+    const bool placed = unnamed_
+                            ? calls_.link(fd_, destination_.c_str()) == 0
+                            : calls_.renameNoReplace(stage_.c_str(), destination_.c_str()) == 0;
+    if (placed)
+        return CloseInPlace(known, own);
+    const int error = errno;
     FileError failed = FileError::None;
-    if (calls_.sync(fd_) != 0)
-        failed = Fail("cannot flush", stage_, errno);
-    // A close that fails may have lost data written through another
-    // descriptor of the stage, so it fails the commit too.
-    const int closed = calls_.close(fd_);
-    fd_ = -1;
-    if (closed != 0 && failed == FileError::None)
-        failed = Fail("cannot close", stage_, errno);
-    if (failed == FileError::None && calls_.rename(stage_.c_str(), destination_.c_str()) != 0)
-        failed = Fail("cannot put the new file in place of", destination_, errno);
+    if (unnamed_ ? error != EEXIST : !MayReplace(error))
+        failed = Fail("cannot put the new file in place of", destination_, error);
+    else if (unnamed_)
+        failed = NameStage();
+    if (failed == FileError::None)
+        failed = FlushCloseAndRename();
     if (failed != FileError::None) {
         Abandon();
         return failed;
     }
+    Finished();
+    return FileError::None;
+}
+
+// The stage took the destination's name without replacing anything; what
+// is left is to close it. A close that fails may have lost data written
+// through another descriptor, so the name goes again while it is still
+// this file's, and the commit fails.
+FileError ReplacingFile::CloseInPlace(bool known, const struct stat& own) {
+    const int closed = calls_.close(fd_);
+    fd_ = -1;
+    unnamed_ = false;
+    stage_.clear();
+    if (closed != 0) {
+        const FileError failed = Fail("cannot close", destination_, errno);
+        struct stat now {};
+        if (known && ::lstat(destination_.c_str(), &now) == 0 && now.st_dev == own.st_dev &&
+            now.st_ino == own.st_ino) {
+            calls_.unlink(destination_.c_str());
+        }
+        return failed;
+    }
+    Finished();
+    return FileError::None;
+}
+
+// An unnamed stage that is to replace a file gets a stage name nobody
+// holds, so that a rename can put it in place in one step.
+FileError ReplacingFile::NameStage() {
+    const size_t nameAt = NameStart(destination_);
+    int error = EEXIST;
+    for (int attempt = 0; attempt < kNameAttempts && error == EEXIST; ++attempt) {
+        stage_ = destination_.substr(0, nameAt) +
+                 StageTail(std::string_view(destination_).substr(nameAt),
+                           std::string_view(destination_).substr(nameAt), RandomLetters());
+        error = calls_.link(fd_, stage_.c_str()) == 0 ? 0 : errno;
+    }
+    if (error == 0)
+        return FileError::None;
+    stage_.clear();
+    const std::string folder = nameAt == 0 ? "." : destination_.substr(0, nameAt);
+    return Fail("cannot create a file in", folder, error);
+}
+
+// The stage is about to take the place of an existing file: its bytes reach
+// the disk before the rename, so the old file never gives way to a part.
+FileError ReplacingFile::FlushCloseAndRename() {
+    if (calls_.sync(fd_) != 0)
+        return Fail("cannot flush", StageForProblems(), errno);
+    const int closed = calls_.close(fd_);
+    fd_ = -1;
+    unnamed_ = false;
+    if (closed != 0)
+        return Fail("cannot close", stage_, errno);
+    if (calls_.rename(stage_.c_str(), destination_.c_str()) != 0)
+        return Fail("cannot put the new file in place of", destination_, errno);
+    return FileError::None;
+}
+
+void ReplacingFile::Finished() {
     stage_.clear();
     stageRuntime_.clear();
     problem_.clear();
-    return FileError::None;
 }
 
 void ReplacingFile::Abandon() {
     if (fd_ >= 0)
         calls_.close(fd_);
     fd_ = -1;
+    unnamed_ = false;
     if (!stage_.empty())
         calls_.unlink(stage_.c_str());
     stage_.clear();
@@ -171,7 +290,7 @@ void ReplacingFile::Abandon() {
 }
 
 FileError ReplacingFile::AbandonAfterWriteError(int error) {
-    const FileError failed = Fail("cannot write", stage_, error != 0 ? error : EIO);
+    const FileError failed = Fail("cannot write", StageForProblems(), error != 0 ? error : EIO);
     Abandon();
     return failed;
 }

@@ -175,7 +175,7 @@ Status Written(FileError error, const ReplacingFile& file) {
 // Writes `bytes` in place of the file at `path`, whole or not at all.
 Status WriteReplacing(const char16_t* path, const Output& bytes) {
     ReplacingFile file;
-    FileError error = file.BeginSystemPath(Utf16ToUtf8(path));
+    FileError error = file.BeginUnnamed(Utf16ToUtf8(path));
     if (error == FileError::None)
         error = file.Write(bytes.data(), bytes.size());
     if (error == FileError::None)
@@ -255,7 +255,7 @@ Status SaveImageToFile(const Image* image, const char16_t* path, const ClassId* 
         // Straight to the stage: a TIFF is as large as the raster, and going
         // through memory would cost a second copy of the picture.
         ReplacingFile file;
-        FileError error = file.BeginSystemPath(Utf16ToUtf8(path));
+        FileError error = file.BeginUnnamed(Utf16ToUtf8(path));
         if (error == FileError::None) {
             CoreTurnScope turn(TurnKind::Save, PixelBytes(*image));
             if (!EncodeTiffToFile(*image, file.Descriptor())) {

@@ -77,10 +77,13 @@ TEST_F(ReplacingFileTest, AnAbandonedOrDestroyedStageLeavesTheDestinationAsItWas
 }
 
 // Calls that fail at one chosen step with one chosen error.
-enum Step { kOpen, kWrite, kSync, kClose, kRename };
+enum Step { kOpen, kWrite, kSync, kClose, kRename, kRenameNew, kLink, kNone };
 Step g_failingStep;
 int g_error;
 int g_openTries;
+// The calls a commit made, in order: 's' sync, 'c' close, 'r' rename,
+// 'n' no-replace rename, 'l' link.
+std::string g_calls;
 
 int FailingOpen(const char* path, int flags, mode_t mode) {
     ++g_openTries;
@@ -98,6 +101,7 @@ ssize_t FailingWrite(int fd, const void* bytes, size_t count) {
     return ::write(fd, bytes, count);
 }
 int FailingSync(int fd) {
+    g_calls += 's';
     if (g_failingStep == kSync) {
         errno = g_error;
         return -1;
@@ -105,6 +109,7 @@ int FailingSync(int fd) {
     return ::fdatasync(fd);
 }
 int FailingClose(int fd) {
+    g_calls += 'c';
     ::close(fd);
     if (g_failingStep == kClose) {
         errno = g_error;
@@ -113,14 +118,31 @@ int FailingClose(int fd) {
     return 0;
 }
 int FailingRename(const char* from, const char* to) {
+    g_calls += 'r';
     if (g_failingStep == kRename) {
         errno = g_error;
         return -1;
     }
     return ::rename(from, to);
 }
-const StagingCalls kFailingCalls{FailingOpen,  FailingWrite,  FailingSync,
-                                 FailingClose, FailingRename, ::unlink};
+int FailingLink(int fd, const char* to) {
+    g_calls += 'l';
+    if (g_failingStep == kLink) {
+        errno = g_error;
+        return -1;
+    }
+    return platform::SystemStagingCalls().link(fd, to);
+}
+int FailingRenameNoReplace(const char* from, const char* to) {
+    g_calls += 'n';
+    if (g_failingStep == kRenameNew) {
+        errno = g_error;
+        return -1;
+    }
+    return platform::SystemStagingCalls().renameNoReplace(from, to);
+}
+const StagingCalls kFailingCalls{FailingOpen,   FailingWrite,           FailingSync, FailingClose,
+                                 FailingRename, FailingRenameNoReplace, ::unlink,    FailingLink};
 
 struct FailureCase {
     Step step;
@@ -154,6 +176,152 @@ TEST_F(ReplacingFileTest, AFailureAtEveryStepKeepsTheOldFileAndRemovesTheStage) 
         EXPECT_EQ(Contents(target_), "old picture");
         EXPECT_EQ(Entries(dir_.path()), std::vector<std::string>{"photo.png"});
     }
+}
+
+// What reaches the disk before the rename: a stage that replaces a file is
+// flushed first, one that takes a free name is not (nothing earlier can be
+// lost there), and a file system that cannot rename without replacing gets
+// the flush every time.
+TEST_F(ReplacingFileTest, OnlyAStageThatReplacesAFileIsFlushedBeforeItsRename) {
+    struct Case {
+        const char* name;
+        bool targetExists;
+        Step failing;
+        int error;
+        const char* calls;
+    };
+    const Case cases[] = {
+        {"new name", false, kNone, 0, "nc"},
+        {"existing file", true, kNone, 0, "nscr"},
+        {"no-replace rename not supported", false, kRenameNew, EINVAL, "nscr"},
+        {"no-replace rename not supported, existing file", true, kRenameNew, ENOSYS, "nscr"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(target_);
+        if (c.targetExists)
+            Put(target_, "old picture");
+        g_failingStep = c.failing;
+        g_error = c.error;
+        ReplacingFile file(kFailingCalls);
+        ASSERT_EQ(file.BeginSystemPath(target_), FileError::None);
+        ASSERT_EQ(file.Write("new picture", 11), FileError::None);
+        g_calls.clear();
+        ASSERT_EQ(file.Commit(), FileError::None) << file.Problem();
+        EXPECT_EQ(g_calls, c.calls);
+        EXPECT_EQ(Contents(target_), "new picture");
+        EXPECT_EQ(Entries(dir_.path()), std::vector<std::string>{"photo.png"});
+    }
+}
+
+// A no-replace rename that fails for a reason of its own is a failure: the
+// stage goes and no file appears.
+TEST_F(ReplacingFileTest, AFailedRenameToAFreeNameLeavesNoFile) {
+    g_failingStep = kRenameNew;
+    g_error = EACCES;
+    ReplacingFile file(kFailingCalls);
+    ASSERT_EQ(file.BeginSystemPath(target_), FileError::None);
+    ASSERT_EQ(file.Write("new picture", 11), FileError::None);
+    g_calls.clear();
+    EXPECT_EQ(file.Commit(), FileError::AccessDenied);
+    EXPECT_EQ(g_calls, "nc");
+    EXPECT_EQ(file.Problem(),
+              "cannot put the new file in place of " + target_ + ": " + std::strerror(EACCES));
+    EXPECT_TRUE(Entries(dir_.path()).empty());
+}
+
+// An unnamed stage shows nowhere until the commit links it: under the
+// destination's name when that is free (no flush), or, replacing a file,
+// flushed first and renamed over it from a stage name.
+// The stage already holds the new name when its close fails: the name goes
+// again, as what the close lost cannot be told.
+TEST_F(ReplacingFileTest, AFailedCloseAfterTakingAFreeNameLeavesNoFile) {
+    g_failingStep = kClose;
+    g_error = EIO;
+    ReplacingFile file(kFailingCalls);
+    ASSERT_EQ(file.BeginSystemPath(target_), FileError::None);
+    ASSERT_EQ(file.Write("new picture", 11), FileError::None);
+    g_calls.clear();
+    EXPECT_EQ(file.Commit(), FileError::HardwareIo);
+    EXPECT_EQ(g_calls, "nc");
+    EXPECT_EQ(file.Problem(), "cannot close " + target_ + ": " + std::strerror(EIO));
+    EXPECT_TRUE(Entries(dir_.path()).empty());
+}
+
+TEST_F(ReplacingFileTest, AnUnnamedStageShowsOnlyWhenCommitted) {
+    struct Case {
+        const char* name;
+        bool targetExists;
+        const char* calls;
+    };
+    const Case cases[] = {{"new name", false, "lc"}, {"existing file", true, "llscr"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(target_);
+        if (c.targetExists)
+            Put(target_, "old picture");
+        g_failingStep = kNone;
+        ReplacingFile file(kFailingCalls);
+        ASSERT_EQ(file.BeginUnnamed(target_), FileError::None);
+        EXPECT_EQ(file.StageSystemPath(), "");
+        ASSERT_EQ(file.Write("new picture", 11), FileError::None);
+        EXPECT_EQ(Entries(dir_.path()), c.targetExists ? std::vector<std::string>{"photo.png"}
+                                                       : std::vector<std::string>{});
+        g_calls.clear();
+        ASSERT_EQ(file.Commit(), FileError::None) << file.Problem();
+        EXPECT_EQ(g_calls, c.calls);
+        EXPECT_EQ(Contents(target_), "new picture");
+        EXPECT_EQ(Entries(dir_.path()), std::vector<std::string>{"photo.png"});
+    }
+}
+
+TEST_F(ReplacingFileTest, AnUnnamedStageThatFailsLeavesTheOldFileOrNoFile) {
+    const FailureCase cases[] = {
+        {kLink, EACCES, FileError::AccessDenied, "cannot put the new file in place of "},
+        {kSync, EIO, FileError::HardwareIo, "cannot flush "},
+        {kClose, EIO, FileError::HardwareIo, "cannot close "},
+        {kRename, EXDEV, FileError::Generic, "cannot put the new file in place of "},
+    };
+    for (bool targetExists : {false, true}) {
+        for (const FailureCase& c : cases) {
+            SCOPED_TRACE(std::string(c.problemStart) + (targetExists ? " over a file" : ""));
+            std::filesystem::remove(target_);
+            if (targetExists)
+                Put(target_, "old picture");
+            g_failingStep = c.step;
+            g_error = c.error;
+            ReplacingFile file(kFailingCalls);
+            ASSERT_EQ(file.BeginUnnamed(target_), FileError::None);
+            ASSERT_EQ(file.Write("new picture", 11), FileError::None);
+            const FileError error = file.Commit();
+            // A new name is only flushed and renamed to when it replaces.
+            const bool reached = targetExists || c.step == kLink || c.step == kClose;
+            EXPECT_EQ(error, reached ? c.expected : FileError::None);
+            if (reached) {
+                EXPECT_EQ(file.Problem().rfind(c.problemStart, 0), 0u) << file.Problem();
+                EXPECT_EQ(Entries(dir_.path()), targetExists ? std::vector<std::string>{"photo.png"}
+                                                             : std::vector<std::string>{});
+                if (targetExists) {
+                    EXPECT_EQ(Contents(target_), "old picture");
+                }
+            } else {
+                EXPECT_EQ(Contents(target_), "new picture");
+            }
+        }
+    }
+}
+
+TEST_F(ReplacingFileTest, AnAbandonedUnnamedStageLeavesNothing) {
+    {
+        ReplacingFile file;
+        ASSERT_EQ(file.BeginUnnamed(target_), FileError::None);
+        ASSERT_EQ(file.Write("half", 4), FileError::None);
+    }
+    EXPECT_TRUE(Entries(dir_.path()).empty());
+    ReplacingFile file;
+    EXPECT_EQ(file.BeginUnnamed(dir_.File("missing/photo.png")), FileError::NotFound);
+    EXPECT_EQ(file.Problem().rfind("cannot create a file in " + dir_.File("missing/"), 0), 0u)
+        << file.Problem();
 }
 
 TEST_F(ReplacingFileTest, AFullFileSystemFailsTheWriteAndKeepsTheOldFile) {
@@ -196,7 +364,9 @@ TEST_F(ReplacingFileTest, ANameAnotherWriterHoldsIsNeverShared) {
                              ::fdatasync,
                              ::close,
                              ::rename,
-                             ::unlink};
+                             platform::SystemStagingCalls().renameNoReplace,
+                             ::unlink,
+                             platform::SystemStagingCalls().link};
     ReplacingFile file(calls);
     ASSERT_EQ(file.BeginSystemPath(target_), FileError::None);
     EXPECT_EQ(taken, 4);
@@ -230,17 +400,18 @@ TEST_F(ReplacingFileTest, RuntimeTextNamesAreStagedUnderTheirSystemName) {
 TEST_F(ReplacingFileTest, TwoWritersOfOneDestinationLeaveOneWholeFile) {
     const std::string a(300000, 'a'), b(200000, 'b');
     for (int round = 0; round < 20; ++round) {
-        auto write = [&](const std::string& bytes, FileError& result) {
+        // Unnamed and named stages, against each other and themselves.
+        auto write = [&](const std::string& bytes, bool unnamed, FileError& result) {
             ReplacingFile file;
-            result = file.BeginSystemPath(target_);
+            result = unnamed ? file.BeginUnnamed(target_) : file.BeginSystemPath(target_);
             for (size_t at = 0; result == FileError::None && at < bytes.size(); at += 4096)
                 result = file.Write(bytes.data() + at, std::min<size_t>(4096, bytes.size() - at));
             if (result == FileError::None)
                 result = file.Commit();
         };
         FileError first = FileError::Generic, second = FileError::Generic;
-        std::thread one([&] { write(a, first); });
-        std::thread two([&] { write(b, second); });
+        std::thread one([&] { write(a, round % 3 != 0, first); });
+        std::thread two([&] { write(b, round % 3 != 1, second); });
         one.join();
         two.join();
         EXPECT_EQ(first, FileError::None);
