@@ -23,20 +23,64 @@ public:
     void Take(TurnKind kind) {
         std::unique_lock lock(mutex_);
         const bool save = kind == TurnKind::Save;
-        auto free = [&] { return busy_ < turns_ && (save || savesWaiting_ == 0); };
+        // Spare turns are left out: a helper never keeps a load or save waiting.
+        auto free = [&] { return busy_ - sparesHeld_ < turns_ && (save || savesWaiting_ == 0); };
         if (!free()) {
             ++waits_;
+            ++waiting_;
             if (save)
                 ++savesWaiting_;
             changed_.wait(lock, free);
-            if (save) {
+            --waiting_;
+            if (save)
                 --savesWaiting_;
-                // Loads held back for this save may go now if a turn is left.
+            ++busy_;
+            // Loads held back for this save, or a helper held back while
+            // anything waited, may go now if a turn is left.
+            if (busy_ - sparesHeld_ < turns_)
                 changed_.notify_all();
-            }
+        } else {
+            ++busy_;
         }
-        ++busy_;
         peak_ = std::max(peak_, busy_);
+    }
+
+    bool TakeSpare(const bool& withdrawn, bool& held) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return withdrawn || (busy_ < turns_ && waiting_ == 0); });
+        if (withdrawn)
+            return false;
+        ++busy_;
+        ++spares_;
+        ++sparesHeld_;
+        peak_ = std::max(peak_, busy_);
+        held = true;
+        return true;
+    }
+
+    void GiveSpare(bool& held) {
+        {
+            std::lock_guard lock(mutex_);
+            if (!held)
+                return;
+            held = false;
+            --busy_;
+            --sparesHeld_;
+        }
+        changed_.notify_all();
+    }
+
+    void Withdraw(bool& withdrawn) {
+        {
+            std::lock_guard lock(mutex_);
+            withdrawn = true;
+        }
+        changed_.notify_all();
+    }
+
+    bool HelperWorthwhile() {
+        std::lock_guard lock(mutex_);
+        return turns_ > 1 && waiting_ == 0;
     }
 
     void Give() {
@@ -49,7 +93,7 @@ public:
 
     CoreTurnState Now() {
         std::lock_guard lock(mutex_);
-        return {turns_, busy_, peak_, waits_};
+        return {turns_, busy_, peak_, waits_, waiting_, spares_};
     }
 
     void Set(uint32_t turns) {
@@ -58,6 +102,7 @@ public:
             turns_ = turns != 0 ? turns : UsableCores();
             peak_ = busy_;
             waits_ = 0;
+            spares_ = 0;
         }
         changed_.notify_all();
     }
@@ -69,6 +114,9 @@ private:
     uint32_t busy_ = 0;
     uint32_t peak_ = 0;
     uint32_t waits_ = 0;
+    uint32_t spares_ = 0;
+    uint32_t sparesHeld_ = 0;  // of busy_
+    uint32_t waiting_ = 0;     // loads and saves
     uint32_t savesWaiting_ = 0;
 };
 
@@ -113,6 +161,26 @@ void ClaimCoreTurn(size_t pixelBytes) {
     }
     TheTurns().Take(TurnKind::Load);
     t_scope.holding = true;
+}
+
+bool SpareTurn::Worthwhile() {
+    return t_scope.holding && t_scope.kind == TurnKind::Save && TheTurns().HelperWorthwhile();
+}
+
+SpareTurn::~SpareTurn() {
+    TheTurns().GiveSpare(held_);
+}
+
+bool SpareTurn::Take() {
+    return TheTurns().TakeSpare(withdrawn_, held_);
+}
+
+void SpareTurn::Give() {
+    TheTurns().GiveSpare(held_);
+}
+
+void SpareTurn::Withdraw() {
+    TheTurns().Withdraw(withdrawn_);
 }
 
 CoreTurnState CoreTurnsNow() {

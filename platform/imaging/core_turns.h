@@ -20,7 +20,18 @@
 // - saves go first: while a save waits, no load starts, so decoded pictures
 //   are written and freed before new ones are decoded;
 // - pictures under kLargePictureBytes take no turn: their work is shorter
-//   than a hand-over between threads.
+//   than a hand-over between threads;
+// - a save holding its turn may offer half of its picture's work to a
+//   helper thread when no load or save waits (the batch is at its end,
+//   and a core will soon have nothing to do);
+//   the helper then waits for a spare turn (SpareTurn), which it gets only
+//   while a turn is free and nothing waits; and no one ever waits for a
+//   helper: loads and saves count only each other's turns, so one that
+//   comes while a spare turn is held goes ahead (the cores are shared for
+//   the rest of the helper's work), and the save never waits for its
+//   helper to get a turn: if none has come when the save reaches that
+//   work, it withdraws the offer and does the work itself. A spare turn
+//   counts in `busy` and `peakBusy` like any other.
 #pragma once
 
 #include <cstddef>
@@ -52,11 +63,40 @@ private:
 // load scope, a large picture takes the scope's turn (waiting for it).
 void ClaimCoreTurn(size_t pixelBytes);
 
+// A spare turn for the helper thread of one save (see the rules above).
+// The saving thread makes the object and calls Withdraw() when it no
+// longer needs the helper; the helper calls Take() and, if it got the
+// turn, Give() when done.
+class SpareTurn {
+public:
+    // Whether the calling thread's save may offer work to a helper: it
+    // holds its turn, there is more than one, and no load or save waits.
+    static bool Worthwhile();
+
+    SpareTurn() = default;
+    ~SpareTurn();  // gives back a turn still held
+    SpareTurn(const SpareTurn&) = delete;
+    SpareTurn& operator=(const SpareTurn&) = delete;
+
+    // Waits until a turn is free while nothing waits for one, and takes it
+    // (true), or until the offer is withdrawn (false).
+    bool Take();
+    void Give();
+    // Ends a wait in Take() and any later Take() with false.
+    void Withdraw();
+
+private:
+    bool withdrawn_ = false;  // under the turns' lock
+    bool held_ = false;       // likewise
+};
+
 struct CoreTurnState {
     uint32_t turns;     // how many at once
-    uint32_t busy;      // held now
+    uint32_t busy;      // held now, spare turns included
     uint32_t peakBusy;  // since the count was last set
     uint32_t waits;     // turns that had to wait
+    uint32_t waiting;   // loads and saves waiting now
+    uint32_t spares;    // spare turns taken
 };
 CoreTurnState CoreTurnsNow();
 // Sets the number of turns (0: the cores the process may run on) and

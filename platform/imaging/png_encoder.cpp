@@ -1,15 +1,18 @@
 // PNG writer: libpng's zlib is the slow part of a PNG save, so the chunks
 // are written here and the image data compressed with libdeflate in one
-// pass, which is both faster and smaller than zlib at the same effort.
+// pass, which is both faster and smaller than zlib at the same effort (on
+// two cores for a large picture when one is idle: split_deflate.h).
 #include <libdeflate.h>
 
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/base/byte_order.h"
-#include "platform/imaging/block_cache.h"
+#include "platform/imaging/block_holder.h"
 #include "platform/imaging/codecs.h"
+#include "platform/imaging/core_turns.h"
 #include "platform/imaging/failure_reason.h"
+#include "platform/imaging/split_deflate.h"
 
 namespace platform::imaging {
 namespace {
@@ -19,19 +22,27 @@ namespace {
 // matches zlib on smooth pictures, and level 7 doubles the time for 1-2%.
 constexpr int kDeflateLevel = 6;
 
+// Filtered rows of at least this size may be compressed on two cores
+// (split_deflate.h): below it the helper thread's start and the join's
+// walk over the first part eat much of the gain.
+constexpr size_t kSplitBytes = size_t(8) << 20;
+
 void PutWord(Output& out, uint32_t v) {
     uint8_t b[4];
     WriteBe32(b, v);
     out.insert(out.end(), b, b + 4);
 }
 
-void PutChunk(Output& out, const char type[4], const uint8_t* data, size_t size) {
-    PutWord(out, uint32_t(size));
+// A chunk whose data is `first` followed by `second`.
+void PutChunk(Output& out, const char type[4], Bytes first, Bytes second = {nullptr, 0}) {
+    PutWord(out, uint32_t(first.size + second.size));
     size_t start = out.size();
     out.insert(out.end(), type, type + 4);
-    if (size)
-        out.insert(out.end(), data, data + size);
-    PutWord(out, libdeflate_crc32(0, out.data() + start, 4 + size));
+    for (const Bytes& part : {first, second}) {
+        if (part.size)
+            out.insert(out.end(), part.data, part.data + part.size);
+    }
+    PutWord(out, libdeflate_crc32(0, out.data() + start, out.size() - start));
 }
 
 // The loops below have no dependency from one byte to the next (every
@@ -90,27 +101,56 @@ bool FullyOpaque(const Image& image) {
     return true;
 }
 
+// Sixteen bytes, for the byte shuffles below (one pshufb where the
+// processor has it, plain moves elsewhere).
+typedef uint8_t Bytes16 __attribute__((vector_size(16)));
+
+// Reorders `count` pixels of InStep bytes into OutStep bytes each: the
+// colour bytes reversed (BGR to RGB), an alpha byte kept when both have
+// one. Sixteen bytes are loaded and stored at a time (five pixels of three
+// bytes, or four of four), the bytes past the step's pixels being
+// rewritten by the next step, so the vector loop stops while a whole load
+// and store still fit the row.
+template <uint32_t InStep, uint32_t OutStep>
+[[gnu::always_inline]] inline void ReorderPixels(const uint8_t* in, uint32_t count, uint8_t* out) {
+    constexpr uint32_t kPerStep = InStep == 3 ? 5 : 4;
+    const size_t inEnd = size_t(count) * InStep, outEnd = size_t(count) * OutStep;
+    uint32_t x = 0;
+    for (; size_t(x) * InStep + 16 <= inEnd && size_t(x) * OutStep + 16 <= outEnd; x += kPerStep) {
+        Bytes16 v, r;
+        std::memcpy(&v, in + size_t(x) * InStep, 16);
+        if constexpr (InStep == 3) {
+            r = __builtin_shufflevector(v, v, 2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
+        } else if constexpr (OutStep == 4) {
+            r = __builtin_shufflevector(v, v, 2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15);
+        } else {
+            r = __builtin_shufflevector(v, v, 2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, 15, 15, 15,
+                                        15);
+        }
+        std::memcpy(out + size_t(x) * OutStep, &r, 16);
+    }
+    for (; x < count; ++x) {
+        const uint8_t* p = in + size_t(x) * InStep;
+        uint8_t* q = out + size_t(x) * OutStep;
+        q[0] = p[2];
+        q[1] = p[1];
+        q[2] = p[0];
+        if constexpr (OutStep == 4)
+            q[3] = p[3];
+    }
+}
+
 // Converts one image row to PNG channel order: RGB when `bpp` is 3 (the
 // alpha of an opaque image is dropped), RGBA when 4.
 PICBATCH_VECTOR_CLONES
 void ToPngOrder(const Image& image, uint32_t y, uint32_t bpp, uint8_t* out) {
     const uint8_t* in = image.row(y);
-    const uint32_t width = image.width();
-    const uint32_t step = image.bytesPerPixel();
-    if (bpp == 3) {
-        for (uint32_t x = 0; x < width; ++x) {
-            out[3 * x] = in[step * x + 2];
-            out[3 * x + 1] = in[step * x + 1];
-            out[3 * x + 2] = in[step * x];
-        }
-    } else {
-        for (uint32_t x = 0; x < width; ++x) {
-            out[4 * x] = in[4 * x + 2];
-            out[4 * x + 1] = in[4 * x + 1];
-            out[4 * x + 2] = in[4 * x];
-            out[4 * x + 3] = in[4 * x + 3];
-        }
-    }
+    if (image.bytesPerPixel() == 3)
+        ReorderPixels<3, 3>(in, image.width(), out);
+    else if (bpp == 3)
+        ReorderPixels<4, 3>(in, image.width(), out);
+    else
+        ReorderPixels<4, 4>(in, image.width(), out);
 }
 
 // Sum of absolute values of each filter's output over the row.
@@ -176,23 +216,6 @@ void FilterRow(const uint8_t* row, const uint8_t* prior, size_t length, uint32_t
     ApplyFilter(best, row, prior, length, bpp, out + 1);
 }
 
-// A block of block_cache.h, given back when the holder goes.
-template <uint8_t* (*Take)(size_t), void (*Give)(uint8_t*, size_t)>
-class BlockHolder {
-public:
-    explicit BlockHolder(size_t size) : size_(size), block_(Take(size)) {}
-    ~BlockHolder() { Give(block_, size_); }
-    BlockHolder(const BlockHolder&) = delete;
-    BlockHolder& operator=(const BlockHolder&) = delete;
-    uint8_t* get() const { return block_; }
-
-private:
-    size_t size_;
-    uint8_t* block_;
-};
-using CachedBlock = BlockHolder<TakeBlock, GiveBlock>;
-using FreshBlock = BlockHolder<TakeFreshBlock, GiveFreshBlock>;
-
 }  // namespace
 
 bool EncodePng(const Image& image, Output& out) {
@@ -207,9 +230,7 @@ bool EncodePng(const Image& image, Output& out) {
     // Two rows, each behind bpp zero bytes; the first "prior" row is zero.
     const size_t padded = length + bpp;
     std::unique_ptr<uint8_t, FreeDeleter> work(static_cast<uint8_t*>(std::calloc(2, padded)));
-    libdeflate_compressor* compressor = libdeflate_alloc_compressor(kDeflateLevel);
-    if (!filtered.get() || !work || !compressor) {
-        libdeflate_free_compressor(compressor);
+    if (!filtered.get() || !work) {
         SetFailureReason("not enough memory to encode the PNG");
         return false;
     }
@@ -221,21 +242,19 @@ bool EncodePng(const Image& image, Output& out) {
         std::swap(prior, current);
     }
 
-    // The compressor needs room for its worst case, about the size of the
-    // filtered rows, but fills only what the compressed picture takes; in a
-    // fresh block the rest is never touched and never becomes resident.
-    const size_t bound = libdeflate_zlib_compress_bound(compressor, filteredSize);
-    FreshBlock compressed(bound);
-    const size_t compressedSize =
-        compressed.get() ? libdeflate_zlib_compress(compressor, filtered.get(), filteredSize,
-                                                    compressed.get(), bound)
-                         : 0;
-    libdeflate_free_compressor(compressor);
-    if (!compressed.get()) {
-        SetFailureReason("not enough memory to encode the PNG");
+    // A large picture saved near the end of a batch is compressed in two
+    // halves split between rows, the second by a helper thread as soon as
+    // a core is left with nothing else to do (core_turns.h).
+    SpareTurn spare;
+    const size_t splitAt = filteredSize >= kSplitBytes && SpareTurn::Worthwhile()
+                               ? size_t(image.height() / 2) * (length + 1)
+                               : 0;
+    ZlibStream stream;
+    if (!stream.Compress({filtered.get(), filteredSize}, splitAt, kDeflateLevel, &spare))
         return false;
-    }
-    if (compressedSize == 0 || compressedSize > 0x7FFFFFFF) {
+    const Bytes head = stream.head(), tail = stream.tail();
+    const size_t compressedSize = head.size + tail.size;
+    if (compressedSize > 0x7FFFFFFF) {
         SetFailureReason("the compressed picture is too large for one PNG chunk");
         return false;
     }
@@ -249,9 +268,9 @@ bool EncodePng(const Image& image, Output& out) {
     WriteBe32(header + 4, image.height());
     header[8] = 8;              // bit depth
     header[9] = alpha ? 6 : 2;  // RGBA or RGB
-    PutChunk(out, "IHDR", header, sizeof header);
-    PutChunk(out, "IDAT", compressed.get(), compressedSize);
-    PutChunk(out, "IEND", nullptr, 0);
+    PutChunk(out, "IHDR", {header, sizeof header});
+    PutChunk(out, "IDAT", head, tail);
+    PutChunk(out, "IEND", {nullptr, 0});
     return true;
 }
 

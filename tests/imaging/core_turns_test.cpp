@@ -79,6 +79,127 @@ TEST_F(CoreTurnsTest, AWaitingSaveGoesBeforeAWaitingLoadAndSmallPicturesNeverWai
     EXPECT_EQ(CoreTurnsNow().peakBusy, 1u);
 }
 
+TEST_F(CoreTurnsTest, OnlyASaveHoldingItsTurnOffersWorkAndOnlyWhenNothingWaits) {
+    SetCoreTurns(2);
+    EXPECT_FALSE(SpareTurn::Worthwhile());  // no save at all
+    {
+        CoreTurnScope load(TurnKind::Load);
+        EXPECT_FALSE(SpareTurn::Worthwhile());
+    }
+    {
+        CoreTurnScope smallSave(TurnKind::Save, kLargeBytes - 1);  // holds no turn
+        EXPECT_FALSE(SpareTurn::Worthwhile());
+    }
+    CoreTurnScope save(TurnKind::Save, kLargeBytes);
+    EXPECT_TRUE(SpareTurn::Worthwhile());
+    SetCoreTurns(1);  // one core: a helper could never run beside the save
+    EXPECT_FALSE(SpareTurn::Worthwhile());
+    SetCoreTurns(2);
+
+    // A second save takes the other turn (nothing waits yet); a third
+    // waits, and from then on no work is offered.
+    std::atomic<bool> release{false};
+    std::thread second([&] {
+        CoreTurnScope scope(TurnKind::Save, kLargeBytes);
+        WaitUntil([&] { return release.load(); });
+    });
+    WaitUntil([] { return CoreTurnsNow().busy == 2; });
+    EXPECT_TRUE(SpareTurn::Worthwhile());
+    std::thread third([] { CoreTurnScope scope(TurnKind::Save, kLargeBytes); });
+    WaitUntil([] { return CoreTurnsNow().waiting == 1; });
+    EXPECT_FALSE(SpareTurn::Worthwhile());
+    release = true;
+    second.join();
+    third.join();
+    EXPECT_EQ(CoreTurnsNow().waiting, 0u);
+    EXPECT_EQ(CoreTurnsNow().busy, 1u);
+    EXPECT_TRUE(SpareTurn::Worthwhile());
+}
+
+TEST_F(CoreTurnsTest, ASpareTurnWaitsBehindLoadsAndIsCountedAndGivenBack) {
+    std::mutex mutex;
+    std::vector<char> order;
+    SpareTurn spare;
+    std::thread helper, load;
+    {
+        CoreTurnScope save(TurnKind::Save, kLargeBytes);
+        helper = std::thread([&] {
+            ASSERT_TRUE(spare.Take());
+            {
+                std::lock_guard lock(mutex);
+                order.push_back('S');
+            }
+            EXPECT_EQ(CoreTurnsNow().busy, 1u);
+            spare.Give();
+        });
+        load = std::thread([&] {
+            CoreTurnScope scope(TurnKind::Load);
+            Image::Create(kWidth, kHeight, PixelLayout::Bgr24);
+            std::lock_guard lock(mutex);
+            order.push_back('L');
+        });
+        WaitUntil([] { return CoreTurnsNow().waits == 1; });
+        EXPECT_EQ(CoreTurnsNow().spares, 0u);
+    }
+    // The save's turn went to the waiting load; the helper's came after.
+    load.join();
+    helper.join();
+    EXPECT_EQ(order, (std::vector<char>{'L', 'S'}));
+    const CoreTurnState state = CoreTurnsNow();
+    EXPECT_EQ(state.spares, 1u);
+    EXPECT_EQ(state.busy, 0u);
+    EXPECT_EQ(state.peakBusy, 1u);
+    EXPECT_EQ(state.waits, 1u);  // a helper waiting for a spare turn is not a wait
+}
+
+TEST_F(CoreTurnsTest, ALoadOrSaveNeverWaitsForAHelpersTurn) {
+    SetCoreTurns(2);
+    CoreTurnScope save(TurnKind::Save, kLargeBytes);
+    SpareTurn spare;
+    ASSERT_TRUE(spare.Take());
+    EXPECT_EQ(CoreTurnsNow().busy, 2u);
+    // Both turns are busy, one of them a helper's: a load and a save still
+    // go ahead at once, and every turn shows in the peak.
+    std::thread([] {
+        CoreTurnScope load(TurnKind::Load);
+        ASSERT_TRUE(Image::Create(kWidth, kHeight, PixelLayout::Bgr24));
+        EXPECT_EQ(CoreTurnsNow().busy, 3u);
+    }).join();
+    std::thread([] { CoreTurnScope other(TurnKind::Save, kLargeBytes); }).join();
+    spare.Give();
+    const CoreTurnState state = CoreTurnsNow();
+    EXPECT_EQ(state.waits, 0u);
+    EXPECT_EQ(state.peakBusy, 3u);
+    EXPECT_EQ(state.busy, 1u);
+    EXPECT_EQ(state.spares, 1u);
+}
+
+TEST_F(CoreTurnsTest, AWithdrawnOfferEndsTheHelpersWaitEmptyHanded) {
+    CoreTurnScope save(TurnKind::Save, kLargeBytes);
+    SpareTurn spare;
+    std::atomic<int> answer{-1};
+    std::thread helper([&] { answer = spare.Take() ? 1 : 0; });
+    spare.Withdraw();
+    helper.join();
+    EXPECT_EQ(answer.load(), 0);
+    EXPECT_FALSE(spare.Take());  // even with a turn free now
+    SetCoreTurns(2);
+    EXPECT_FALSE(spare.Take());
+    EXPECT_EQ(CoreTurnsNow().busy, 1u);
+    EXPECT_EQ(CoreTurnsNow().spares, 0u);
+}
+
+TEST_F(CoreTurnsTest, ASpareTurnStillHeldGoesBackWithItsObject) {
+    SetCoreTurns(2);
+    {
+        SpareTurn spare;
+        ASSERT_TRUE(spare.Take());
+        EXPECT_EQ(CoreTurnsNow().busy, 1u);
+        EXPECT_EQ(CoreTurnsNow().peakBusy, 1u);
+    }
+    EXPECT_EQ(CoreTurnsNow().busy, 0u);
+}
+
 TEST_F(CoreTurnsTest, ATurnIsNeverHeldWhileWaitingForMemory) {
     // Room for one picture: a worker holding one (and no turn) must be able
     // to save it while another worker's load waits for memory.
