@@ -12,15 +12,18 @@
 #include "platform/imaging/codecs.h"
 #include "platform/imaging/core_turns.h"
 #include "platform/imaging/failure_reason.h"
+#include "platform/imaging/png_row_filter.h"
 #include "platform/imaging/split_deflate.h"
+#include "platform/imaging/vector_clones.h"
 
 namespace platform::imaging {
 namespace {
 
-// libdeflate's level 6 compresses photographs about 1% better than zlib's
-// default at a third of its time or less; level 5 is faster but only just
-// matches zlib on smooth pictures, and level 7 doubles the time for 1-2%.
-constexpr int kDeflateLevel = 6;
+// libdeflate's level 5 takes about a quarter less time than its level 6,
+// and with the filter choice of png_row_filter.h photographs come out
+// about as small as level 6 makes them with the plain sum of distances
+// (and smaller than zlib's default); level 7 doubles the time for 1-2%.
+constexpr int kDeflateLevel = 5;
 
 // Filtered rows of at least this size may be compressed on two cores
 // (split_deflate.h): below it the helper thread's start and the join's
@@ -43,46 +46,6 @@ void PutChunk(Output& out, const char type[4], Bytes first, Bytes second = {null
             out.insert(out.end(), part.data, part.data + part.size);
     }
     PutWord(out, libdeflate_crc32(0, out.data() + start, out.size() - start));
-}
-
-// The loops below have no dependency from one byte to the next (every
-// input is read from the unfiltered rows), so the compiler turns them into
-// vector code; each row carries `bpp` zero bytes in front for the left
-// neighbours of the first pixel.
-
-// The byte arithmetic below stays in 8 and 16 bits so that the compiler
-// packs 16 or 32 bytes into each vector operation (AVX2 where the processor
-// has it); the choices are exactly those of the usual formulas in ints.
-//
-// The thread checker cannot run the resolver that picks a clone (it runs
-// while the library is relocated, before the checker has started), so its
-// builds keep the one baseline version.
-#if defined(__SANITIZE_THREAD__)
-#define PICBATCH_VECTOR_CLONES
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define PICBATCH_VECTOR_CLONES
-#endif
-#endif
-#ifndef PICBATCH_VECTOR_CLONES
-#define PICBATCH_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#endif
-
-inline uint8_t PaethPredict(uint8_t a, uint8_t b, uint8_t c) {
-    const int16_t towardsB = int16_t(int16_t(b) - c), towardsA = int16_t(int16_t(a) - c);
-    const int16_t pa = int16_t(towardsB < 0 ? -towardsB : towardsB);
-    const int16_t pb = int16_t(towardsA < 0 ? -towardsA : towardsA);
-    const int16_t sum = int16_t(towardsA + towardsB);
-    const int16_t pc = int16_t(sum < 0 ? -sum : sum);
-    const uint8_t nearer = pb <= pc ? b : c;
-    return pa <= pb && pa <= pc ? a : nearer;
-}
-
-// The size of a filtered byte read as a signed value: the smaller of v and
-// 256 - v.
-inline uint8_t Cost(uint8_t v) {
-    const uint8_t negated = uint8_t(-v);
-    return v < negated ? v : negated;
 }
 
 // Whether every pixel of an image with alpha is opaque (a flattened picture,
@@ -151,69 +114,6 @@ void ToPngOrder(const Image& image, uint32_t y, uint32_t bpp, uint8_t* out) {
         ReorderPixels<4, 3>(in, image.width(), out);
     else
         ReorderPixels<4, 4>(in, image.width(), out);
-}
-
-// Sum of absolute values of each filter's output over the row.
-PICBATCH_VECTOR_CLONES
-void FilterCosts(const uint8_t* row, const uint8_t* prior, size_t length, uint32_t bpp,
-                 uint32_t cost[5]) {
-    uint32_t c0 = 0, c1 = 0, c2 = 0, c3 = 0, c4 = 0;
-    const uint8_t* left = row - bpp;
-    const uint8_t* upLeft = prior - bpp;
-    for (size_t i = 0; i < length; ++i) {
-        const uint8_t x = row[i], a = left[i], b = prior[i], c = upLeft[i];
-        const auto average = uint8_t((unsigned(a) + b) >> 1);
-        c0 += Cost(x);
-        c1 += Cost(uint8_t(x - a));
-        c2 += Cost(uint8_t(x - b));
-        c3 += Cost(uint8_t(x - average));
-        c4 += Cost(uint8_t(x - PaethPredict(a, b, c)));
-    }
-    cost[0] = c0, cost[1] = c1, cost[2] = c2, cost[3] = c3, cost[4] = c4;
-}
-
-PICBATCH_VECTOR_CLONES
-void ApplyFilter(int filter, const uint8_t* row, const uint8_t* prior, size_t length, uint32_t bpp,
-                 uint8_t* out) {
-    const uint8_t* left = row - bpp;
-    const uint8_t* upLeft = prior - bpp;
-    switch (filter) {
-        case 0:
-            std::memcpy(out, row, length);
-            break;
-        case 1:
-            for (size_t i = 0; i < length; ++i)
-                out[i] = uint8_t(row[i] - left[i]);
-            break;
-        case 2:
-            for (size_t i = 0; i < length; ++i)
-                out[i] = uint8_t(row[i] - prior[i]);
-            break;
-        case 3:
-            for (size_t i = 0; i < length; ++i)
-                out[i] = uint8_t(row[i] - ((left[i] + prior[i]) >> 1));
-            break;
-        default:
-            for (size_t i = 0; i < length; ++i) {
-                out[i] = uint8_t(row[i] - PaethPredict(left[i], prior[i], upLeft[i]));
-            }
-            break;
-    }
-}
-
-// Writes the filter type and the filtered row, choosing the filter with the
-// smallest sum of absolute values (the usual heuristic for photographs).
-void FilterRow(const uint8_t* row, const uint8_t* prior, size_t length, uint32_t bpp,
-               uint8_t* out) {
-    uint32_t cost[5];
-    FilterCosts(row, prior, length, bpp, cost);
-    int best = 0;
-    for (int f = 1; f < 5; ++f) {
-        if (cost[f] < cost[best])
-            best = f;
-    }
-    out[0] = uint8_t(best);
-    ApplyFilter(best, row, prior, length, bpp, out + 1);
 }
 
 }  // namespace

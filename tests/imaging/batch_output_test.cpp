@@ -4,7 +4,8 @@
 // output read back in Pillow, a second implementation, as exactly the
 // pixels Pillow reads from the source photograph, and every output is byte
 // for byte the file the encoders wrote before (digests recorded from that
-// build; libjpeg-turbo, libtiff and libdeflate as Debian ships them).
+// build; libjpeg-turbo, libtiff and libdeflate as Debian ships them; the
+// PNG digest since its rows' filters are chosen by weighed costs).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -96,7 +97,7 @@ TEST_F(BatchOutput, PhotographsConvertToTheSameBytesAndPixelsAsBefore) {
         bool lossless;
     };
     const Expected outputs[] = {
-        {"photo.png", &kPngEncoder, 0x2d27577ae39c05e0u, true},
+        {"photo.png", &kPngEncoder, 0x345379ce76d0d255u, true},
         {"photo.tif", &kTiffEncoder, 0xb7c33bc8d0569282u, true},
         {"photo-q100.jpg", &kJpegEncoder, 0xe3b18b282d8d2964u, false},
     };
