@@ -3,6 +3,7 @@
 // decode of the sources; bad input among good; the exit statuses.
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "cli_support.h"
@@ -349,9 +350,18 @@ TEST_F(PicbatchTest, ScreenshotOfTheStartWindow) {
     Outcome run = RunPicbatch({"--screenshot", shot});
     ASSERT_EQ(run.status, 0) << run.err;
     int w = 0, h = 0;
-    EXPECT_FALSE(MagickRgb(shot, &w, &h).empty());
-    EXPECT_EQ(w, 460);
-    EXPECT_EQ(h, 200);
+    const std::vector<uint8_t> rgb = MagickRgb(shot, &w, &h);
+    ASSERT_EQ(w, 460);
+    ASSERT_EQ(h, 200);
+    ASSERT_EQ(rgb.size(), size_t(460) * 200 * 3);
+    // The window as painted, not a blank surface: its face behind the
+    // controls, and the controls' many shades of text and edges.
+    EXPECT_EQ(std::vector<uint8_t>(rgb.begin(), rgb.begin() + 3),
+              (std::vector<uint8_t>{240, 240, 240}));
+    std::set<uint32_t> colours;
+    for (size_t i = 0; i < rgb.size(); i += 3)
+        colours.insert(uint32_t(rgb[i]) << 16 | uint32_t(rgb[i + 1]) << 8 | rgb[i + 2]);
+    EXPECT_GT(colours.size(), 50u);
 }
 
 }  // namespace

@@ -279,6 +279,13 @@ int TerminalExitStatus() {
 bool SaveStartWindowScreenshot(const std::string& path) {
     std::string error;
     HWND window = reinterpret_cast<HWND>(rt::StartWindowHandle());
+    // Paints still queued (a run that ends at once has had no turn of the
+    // loop to paint in) would leave their windows blank in the picture.
+    if (window) {
+        using namespace platform;
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
     if (!window || !platform::SaveWindowScreenshot(window, path, &error)) {
         std::fprintf(stderr, "picbatch: could not save the screenshot %s: %s\n", path.c_str(),
                      error.c_str());
