@@ -46,23 +46,6 @@ uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
     return hash;
 }
 
-bool HavePillow() {
-    return std::system("/usr/bin/python3 -c 'import PIL' > /dev/null 2>&1") == 0;
-}
-
-// Pillow's 8-bit RGB pixels of a file.
-std::vector<uint8_t> PillowRgb(const std::filesystem::path& path) {
-    auto raw = path;
-    raw += ".rgb";
-    const std::string command =
-        "/usr/bin/python3 -c 'import sys; from PIL import Image; "
-        "open(sys.argv[2], \"wb\").write(Image.open(sys.argv[1]).convert(\"RGB\").tobytes())' '" +
-        path.string() + "' '" + raw.string() + "'";
-    if (std::system(command.c_str()) != 0)
-        return {};
-    return ReadFile(raw);
-}
-
 std::u16string Wide(const std::filesystem::path& path) {
     std::string s = path.string();
     return std::u16string(s.begin(), s.end());
@@ -110,9 +93,9 @@ TEST_F(BatchOutput, PhotographsConvertToTheSameBytesAndPixelsAsBefore) {
         const auto bytes = ReadFile(folder / output.name);
         EXPECT_EQ(Fnv1a(bytes), output.digest) << std::hex << Fnv1a(bytes);
         if (output.lossless && HavePillow()) {
-            const auto expected = PillowRgb(folder / "photo.jpg");
+            const auto expected = PillowPixels(folder / "photo.jpg", "RGB");
             ASSERT_EQ(expected.size(), size_t(1280) * 960 * 3);
-            EXPECT_TRUE(PillowRgb(folder / output.name) == expected);
+            EXPECT_TRUE(PillowPixels(folder / output.name, "RGB") == expected);
         }
     }
     DisposeImage(loaded);

@@ -37,7 +37,7 @@ std::unique_ptr<Image> Numbered(uint32_t width, uint32_t height, const Layout& l
 }
 
 TEST(PngChannelOrder, EveryWidthDecodesInPillowToThePicturesPixels) {
-    if (std::system("/usr/bin/python3 -c 'import PIL' > /dev/null 2>&1") != 0)
+    if (!HavePillow())
         GTEST_SKIP() << "no Pillow";
     const Layout layouts[] = {{"bgr", PixelLayout::Bgr24, false, 2},
                               {"bgra", PixelLayout::Bgra32, true, 6},

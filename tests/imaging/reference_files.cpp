@@ -45,6 +45,23 @@ std::vector<uint8_t> MagickRgba(const std::filesystem::path& path) {
     return ReadFile(raw);
 }
 
+bool HavePillow() {
+    return std::system("/usr/bin/python3 -c 'import PIL' > /dev/null 2>&1") == 0;
+}
+
+std::vector<uint8_t> PillowPixels(const std::filesystem::path& path, const std::string& mode) {
+    auto raw = path;
+    raw += "." + mode;
+    const std::string command =
+        "/usr/bin/python3 -c 'import sys; from PIL import Image; "
+        "open(sys.argv[2], \"wb\").write(Image.open(sys.argv[1]).convert(sys.argv[3]).tobytes())' "
+        "'" +
+        path.string() + "' '" + raw.string() + "' " + mode;
+    if (std::system(command.c_str()) != 0)
+        return {};
+    return ReadFile(raw);
+}
+
 std::vector<uint8_t> Rgba(const Image& image) {
     std::vector<uint8_t> out;
     out.reserve(size_t(image.width()) * image.height() * 4);

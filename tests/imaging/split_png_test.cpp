@@ -63,23 +63,6 @@ std::vector<uint8_t> InflatedRows(const Output& png, size_t expected) {
     return rows;
 }
 
-bool HavePillow() {
-    return std::system("/usr/bin/python3 -c 'import PIL' > /dev/null 2>&1") == 0;
-}
-
-// Pillow's 8-bit RGBA pixels of a file.
-std::vector<uint8_t> PillowRgba(const std::filesystem::path& path) {
-    auto raw = path;
-    raw += ".rgba";
-    const std::string command =
-        "/usr/bin/python3 -c 'import sys; from PIL import Image; "
-        "open(sys.argv[2], \"wb\").write(Image.open(sys.argv[1]).convert(\"RGBA\").tobytes())' '" +
-        path.string() + "' '" + raw.string() + "'";
-    if (std::system(command.c_str()) != 0)
-        return {};
-    return ReadFile(raw);
-}
-
 class SplitPng : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(Startup(&token_), kOk); }
@@ -128,7 +111,7 @@ TEST_F(SplitPng, ALargePictureSavedWithACoreFreeIsSplitAndKeepsEveryPixel) {
         ASSERT_TRUE(decoded);
         EXPECT_TRUE(Rgba(*decoded) == Rgba(*picture));
         if (HavePillow()) {
-            EXPECT_TRUE(PillowRgba(folder / "split.png") == Rgba(*picture));
+            EXPECT_TRUE(PillowPixels(folder / "split.png", "RGBA") == Rgba(*picture));
         }
 
         // With one core there is no helper to offer work to: the save
